@@ -1,0 +1,75 @@
+// creditsim correl CASE.json: the triangular factor of a correlation matrix.
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "commands.hpp"
+#include "creditsim/creditsim.h"
+#include "exit_codes.hpp"
+#include "host_case.hpp"
+#include "json_numbers.hpp"
+
+namespace creditsim::cli {
+namespace {
+
+std::vector<double> ReadCorrelation(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw CliError(kExitBadInput, path + ": cannot open the file");
+  std::ostringstream text;
+  text << in.rdbuf();
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(text.str());
+  } catch (const nlohmann::json::parse_error& e) {
+    throw CliError(kExitBadInput, path + ": malformed JSON: " + e.what());
+  }
+  if (!document.is_object()) throw CliError(kExitBadInput, path + ": expected a JSON object");
+  if (!document.contains("correlation")) throw CliError(kExitBadInput, path + ": missing key \"correlation\"");
+  const auto& list = document["correlation"];
+  if (!list.is_array()) throw CliError(kExitBadInput, path + ": correlation: expected an array");
+  std::vector<double> values;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    try {
+      values.push_back(ReadJsonDouble(list[i]));
+    } catch (const std::invalid_argument& e) {
+      throw CliError(kExitBadInput, path + ": correlation[" + std::to_string(i) + "]: " + e.what());
+    }
+  }
+  return values;
+}
+
+int RunCorrel(const std::string& path) {
+  std::vector<double> correlation = ReadCorrelation(path);
+  std::int64_t n = 0;
+  while ((n + 1) * (n + 1) <= static_cast<std::int64_t>(correlation.size())) ++n;
+  if (n * n != static_cast<std::int64_t>(correlation.size())) {
+    throw CliError(kExitBadInput, path + ": correlation: holds " + std::to_string(correlation.size()) +
+                                      " elements, which is not the square of an issuer count");
+  }
+  std::vector<double> factor(correlation.size());
+  HostArray input{CREDITSIM_DOUBLE, 2, {static_cast<std::int32_t>(n), static_cast<std::int32_t>(n)}, correlation.data()};
+  HostArray output{CREDITSIM_DOUBLE, 2, {static_cast<std::int32_t>(n), static_cast<std::int32_t>(n)}, factor.data()};
+  HostArray* inputRef = &input;
+  HostArray* outputRef = &output;
+  if (Correl(&inputRef, &outputRef) != CREDITSIM_OK) {
+    throw CliError(kExitBadInput, path + ": " + creditsim_last_error());
+  }
+  std::string out = "{\"factor\": ";
+  AppendJsonDoubleArray(out, factor);
+  out += "}\n";
+  std::cout << out;
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddCorrelCommand(CLI::App& app, CommandAction& action) {
+  auto* command = app.add_subcommand(
+      "correl", "Factor a correlation matrix: reads {\"correlation\": [n*n values]} and prints {\"factor\": [...]}");
+  auto path = std::make_shared<std::string>();
+  command->add_option("CASE", *path, "JSON file with the flat n x n correlation matrix")->required();
+  command->callback([&action, path] { action = [path] { return RunCorrel(*path); }; });
+}
+
+}  // namespace creditsim::cli
