@@ -2,6 +2,7 @@
 // computed faster.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include "simulation/scenario_engine.hpp"
@@ -9,5 +10,10 @@
 namespace creditsim {
 
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source);
+
+// Bytes of working memory the last fast engine created on this thread
+// allocated (once, when it was made). The process-wide draw tables
+// (2 x 256 KiB, built on first use) are not included.
+std::size_t LastFastEngineWorkingBytes();
 
 }  // namespace creditsim

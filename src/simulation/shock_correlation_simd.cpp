@@ -1,0 +1,100 @@
+// The vector kernel of the correlated shocks, compiled once per instruction
+// set by Highway and chosen at run time for the machine it runs on.
+//
+// Eight accumulators of one vector each cover 8 * lanes rows of a panel, so
+// eight independent chains of additions hide the adder's latency. The product
+// and the sum are separate instructions (Mul, then Add): a fused multiply-add
+// would round once instead of twice and change the bits.
+#include "simulation/shock_correlation.hpp"
+
+#if defined(CREDITSIM_HAVE_HIGHWAY)
+
+#include <algorithm>
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "simulation/shock_correlation_simd.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace creditsim {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+constexpr int kAccumulators = 8;
+
+// Row sums of one panel (rows i0 .. i0+kPanelRows-1) for one shock vector.
+void CorrelatePanel(const double* HWY_RESTRICT panel, std::int32_t n, std::int32_t i0, const double* HWY_RESTRICT e,
+                    double* HWY_RESTRICT sums) {
+  const hn::ScalableTag<double> d;
+  const int lanes = static_cast<int>(hn::Lanes(d));
+  for (int sub = 0; sub < kPanelRows; sub += kAccumulators * lanes) {
+    auto a0 = hn::Zero(d), a1 = hn::Zero(d), a2 = hn::Zero(d), a3 = hn::Zero(d);
+    auto a4 = hn::Zero(d), a5 = hn::Zero(d), a6 = hn::Zero(d), a7 = hn::Zero(d);
+    const double* p = panel + sub;
+    for (std::int32_t j = i0; j < n; ++j, p += kPanelRows) {
+      const auto ej = hn::Set(d, e[j]);
+      a0 = hn::Add(a0, hn::Mul(hn::LoadU(d, p + 0 * lanes), ej));
+      a1 = hn::Add(a1, hn::Mul(hn::LoadU(d, p + 1 * lanes), ej));
+      a2 = hn::Add(a2, hn::Mul(hn::LoadU(d, p + 2 * lanes), ej));
+      a3 = hn::Add(a3, hn::Mul(hn::LoadU(d, p + 3 * lanes), ej));
+      a4 = hn::Add(a4, hn::Mul(hn::LoadU(d, p + 4 * lanes), ej));
+      a5 = hn::Add(a5, hn::Mul(hn::LoadU(d, p + 5 * lanes), ej));
+      a6 = hn::Add(a6, hn::Mul(hn::LoadU(d, p + 6 * lanes), ej));
+      a7 = hn::Add(a7, hn::Mul(hn::LoadU(d, p + 7 * lanes), ej));
+    }
+    double* s = sums + sub;
+    hn::StoreU(a0, d, s + 0 * lanes);
+    hn::StoreU(a1, d, s + 1 * lanes);
+    hn::StoreU(a2, d, s + 2 * lanes);
+    hn::StoreU(a3, d, s + 3 * lanes);
+    hn::StoreU(a4, d, s + 4 * lanes);
+    hn::StoreU(a5, d, s + 5 * lanes);
+    hn::StoreU(a6, d, s + 6 * lanes);
+    hn::StoreU(a7, d, s + 7 * lanes);
+  }
+}
+
+void CorrelateShocksVector(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
+                           int count) {
+  alignas(64) double sums[kPanelRows];
+  const double* panel = panels;
+  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) {
+    const int rows = std::min(kPanelRows, n - i0);
+    for (int v = 0; v < count; ++v) {
+      CorrelatePanel(panel, n, i0, shocks[v], sums);
+      std::copy_n(sums, rows, out[v] + i0);
+    }
+    panel += static_cast<std::size_t>(kPanelRows) * static_cast<std::size_t>(n - i0);
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace creditsim
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace creditsim {
+
+HWY_EXPORT(CorrelateShocksVector);
+
+void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
+                     int count) {
+  HWY_DYNAMIC_DISPATCH(CorrelateShocksVector)(panels, n, shocks, out, count);
+}
+
+}  // namespace creditsim
+#endif  // HWY_ONCE
+
+#else  // no Highway: the scalar kernel gives the same bits
+
+namespace creditsim {
+
+void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
+                     int count) {
+  CorrelateShocksScalar(panels, n, shocks, out, count);
+}
+
+}  // namespace creditsim
+
+#endif
