@@ -125,11 +125,6 @@ class CaseMaker {
       for (int i = 0; i < N; ++i)
         for (int j = 0; j < N; ++j) correlation[static_cast<std::size_t>(i) * N + j] = i == j ? 1 : rho;
       FactorCorrelation(N, correlation.data(), factor.data());
-      // Simulate reads the factor in the transposed (row i, column j >= i) reading.
-      std::vector<double> transposed(factor.size());
-      for (int i = 0; i < N; ++i)
-        for (int j = 0; j < N; ++j) transposed[static_cast<std::size_t>(i) * N + j] = factor[static_cast<std::size_t>(j) * N + i];
-      factor = transposed;
     } else {  // anything, including the positions below the diagonal that are never read
       for (auto& x : factor) x = Real(-1, 1);
     }

@@ -13,5 +13,6 @@ using CommandAction = std::function<int()>;
 
 void AddCorrelCommand(CLI::App& app, CommandAction& action);
 void AddSimulateCommand(CLI::App& app, CommandAction& action);
+void AddBenchCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace creditsim::cli

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   CommandAction action;
   AddCorrelCommand(app, action);
   AddSimulateCommand(app, action);
+  AddBenchCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
