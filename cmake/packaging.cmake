@@ -6,7 +6,7 @@ install(TARGETS creditsim EXPORT creditsimTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/creditsim/creditsim.h include/creditsim/creditsim.hpp
+install(FILES include/creditsim/creditsim.h include/creditsim/creditsim.hpp include/creditsim/shards.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/creditsim)
 install(EXPORT creditsimTargets NAMESPACE creditsim::
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/creditsim)

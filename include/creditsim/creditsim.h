@@ -138,6 +138,9 @@ typedef struct creditsim_options {
   uint32_t *seedUsed;    /* optional: receives the seed the run used */
   int32_t terminalProgress; /* non-zero: draw progress on stderr when it is a
                              * terminal (ignored when `progress` is set) */
+  int32_t shards;  /* 0: one sequence, as Simulate; P >= 1: P shards with
+                    * non-overlapping streams, merged exactly (see shards.hpp) */
+  int32_t threads; /* worker threads of a sharded run; 0: the machine's cores */
 } creditsim_options;
 
 /*

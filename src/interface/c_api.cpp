@@ -5,6 +5,7 @@
 
 #include "creditsim/creditsim.h"
 #include "creditsim/creditsim.hpp"
+#include "creditsim/shards.hpp"
 #include "interface/host_array.hpp"
 #include "interface/last_error.hpp"
 #include "interface/messages.hpp"
@@ -121,7 +122,15 @@ int SimulateWithOptions(HostArray** factor, HostArray** issuerPercentile, HostAr
 
     const SimulationOptions runOptions = OptionsFromC(options);
     const SimulationRun run = ValidateSimulation(arrays, parameters, CountOf(**factor), CountOf(**assetFace));
-    const SimulationOutcome outcome = RunSimulationCall(run, runOptions);
+    SimulationOutcome outcome;
+    if (options != nullptr && options->shards > 0) {
+      // The C++ sharded call takes N from issuerRating and M from assetFace.
+      arrays.issuerRating = arrays.issuerRating.first(static_cast<std::size_t>(run.issuerCount));
+      arrays.assetFace = arrays.assetFace.first(static_cast<std::size_t>(run.assetCount));
+      outcome = SimulateSharded(arrays, parameters, {options->shards, options->threads}, runOptions);
+    } else {
+      outcome = RunSimulationCall(run, runOptions);
+    }
     if (options != nullptr && options->seedUsed != nullptr) *options->seedUsed = outcome.seed;
     return outcome.cancelled ? CREDITSIM_CANCELLED : CREDITSIM_OK;
   });

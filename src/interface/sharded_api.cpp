@@ -1,0 +1,198 @@
+// Sharded runs on a pool of threads. Each worker takes the next shard in
+// shard order and runs it as an ordinary run on the shard's own arrays; the
+// calling thread shows the combined progress and turns a cancellation into
+// a request every shard sees at its next check. The merge then happens in
+// shard order, so neither the thread count nor the timing can change a bit
+// of the result.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+#include "creditsim/shards.hpp"
+#include "interface/simulation_validation.hpp"
+#include "progress/host_progress_reporter.hpp"
+#include "simulation/driver.hpp"
+#include "simulation/shard_merge.hpp"
+#include "simulation/shard_plan.hpp"
+
+namespace creditsim {
+namespace {
+
+constexpr double kEmptySlot = std::numeric_limits<double>::infinity();
+
+SimulationRun ValidatedHost(const SimulationArrays& arrays, const SimulationParameters& parameters) {
+  const auto N = static_cast<std::int32_t>(std::min<std::size_t>(arrays.issuerRating.size(), INT32_MAX));
+  const auto M = static_cast<std::int32_t>(std::min<std::size_t>(arrays.assetFace.size(), INT32_MAX));
+  return ValidateSimulation(arrays, parameters, N, M);
+}
+
+// Points a run at the shard's own output arrays; inputs stay the host's.
+SimulationRun ShardRun(const SimulationRun& host, ShardResult& shard, std::int32_t scenarioCount) {
+  const std::size_t N = static_cast<std::size_t>(host.issuerCount), M = static_cast<std::size_t>(host.assetCount);
+  const std::size_t K = static_cast<std::size_t>(std::max<int>(host.tailSize, 0));
+  shard.scenarioPnl.assign(static_cast<std::size_t>(std::max(scenarioCount, 0)), 0.0);
+  shard.issuerPercentile.assign(N, 0.0);
+  shard.issuerShock.assign(N, 0.0);
+  shard.issuerNewRating.assign(N, 0);
+  shard.assetPnl.assign(M, 0.0);
+  shard.assetNewSpread.assign(host.assetNewSpread, host.assetNewSpread + M);
+  shard.assetRestPnl.assign(host.assetRestPnl, host.assetRestPnl + M);
+  shard.tailPnl.assign(K, kEmptySlot);
+  shard.tailAssetPnl.assign(K * M, 0.0);
+  shard.tailRating.assign(K * N, 0);
+  shard.tailMultiplier.assign(K, 0.0);
+  shard.tailRestPnl.assign(K * M, kEmptySlot);
+
+  SimulationRun run = host;
+  run.scenarioCount = scenarioCount;
+  run.scenarioPnl = shard.scenarioPnl.data();
+  run.issuerPercentile = shard.issuerPercentile.data();
+  run.issuerShock = shard.issuerShock.data();
+  run.issuerNewRating = shard.issuerNewRating.data();
+  run.assetPnl = shard.assetPnl.data();
+  run.assetNewSpread = shard.assetNewSpread.data();
+  run.assetRestPnl = shard.assetRestPnl.data();
+  run.tailPnl = shard.tailPnl.data();
+  run.tailAssetPnl = shard.tailAssetPnl.data();
+  run.tailRating = shard.tailRating.data();
+  run.tailMultiplier = shard.tailMultiplier.data();
+  run.tailRestPnl = shard.tailRestPnl.data();
+  return run;
+}
+
+ShardResult RunOneShard(const SimulationRun& host, std::uint32_t seed, std::int32_t scenarioCount,
+                        ProgressReporter& reporter, Engine engine) {
+  ShardResult shard;
+  shard.seed = seed;
+  const SimulationRun run = ShardRun(host, shard, scenarioCount);
+  const RunResult result = RunSimulation(run, seed, reporter, engine);
+  shard.scenariosRun = result.scenariosRun;
+  shard.scenarioPnl.resize(static_cast<std::size_t>(result.scenariosRun));
+  shard.hadLoss = std::any_of(shard.scenarioPnl.begin(), shard.scenarioPnl.end(), [](double v) { return v < 0; });
+  return shard;
+}
+
+// A shard's reporter: adds its progress to the run's total and sees the
+// run's cancellation. It never pauses: pacing exists for an interactive
+// display, which here belongs to the calling thread.
+class ShardReporter final : public ProgressReporter {
+ public:
+  ShardReporter(std::atomic<std::int64_t>& done, const std::atomic<bool>& cancel, const CancelToken* hostCancel)
+      : done_(done), cancel_(cancel), hostCancel_(hostCancel) {}
+  void Start(std::int32_t) override {}
+  void Report(std::int32_t done, std::int32_t) override {
+    done_ += done - reported_;
+    reported_ = done;
+  }
+  bool Cancelled() override {
+    return cancel_.load(std::memory_order_relaxed) || (hostCancel_ != nullptr && hostCancel_->Requested());
+  }
+  void Pause(int) override {}
+  void Finish() override {}
+
+ private:
+  std::atomic<std::int64_t>& done_;
+  const std::atomic<bool>& cancel_;
+  const CancelToken* hostCancel_;
+  std::int32_t reported_ = 0;
+};
+
+std::unique_ptr<ProgressDisplay> DisplayFor(const SimulationOptions& options) {
+  if (options.progress) return MakeCallbackDisplay(options.progress);
+  if (options.terminalProgress && StderrIsTerminal()) return MakeTerminalDisplay();
+  return MakeSilentDisplay();
+}
+
+int WorkerCount(const ShardingOptions& sharding) {
+  int threads = sharding.threads > 0 ? sharding.threads : static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(threads, 1, sharding.shards);
+}
+
+}  // namespace
+
+ShardResult RunShard(const SimulationArrays& arrays, const SimulationParameters& parameters, std::uint32_t seed,
+                     std::int32_t scenarioCount, const SimulationOptions& options) {
+  SimulationParameters hostParameters = parameters;
+  hostParameters.scenarioCount = 0;  // the shard writes its own scenario array
+  const SimulationRun host = ValidatedHost(arrays, hostParameters);
+  HostProgressReporter reporter(DisplayFor(options), options.cancel, options.pace);
+  return RunOneShard(host, seed, scenarioCount, reporter, options.engine);
+}
+
+void MergeShardResults(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                       std::span<const ShardResult> shards, Engine engine) {
+  SimulationParameters total = parameters;
+  std::int64_t scenarios = 0;
+  for (const ShardResult& shard : shards) scenarios += shard.scenariosRun;
+  total.scenarioCount = static_cast<std::int32_t>(std::min<std::int64_t>(scenarios, INT32_MAX));
+  MergeShards(ValidatedHost(arrays, total), shards, engine);
+}
+
+SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                  const ShardingOptions& sharding, const SimulationOptions& options) {
+  const SimulationRun host = ValidatedHost(arrays, parameters);
+  SimulationOutcome outcome;
+  outcome.seed = options.seed ? *options.seed : ClockSeed();
+  const ShardPlan plan = MakeShardPlan(host, outcome.seed, sharding.shards);
+
+  std::vector<ShardResult> results(plan.scenarios.size());
+  std::atomic<std::int64_t> done{0};
+  std::atomic<bool> cancel{false};
+  std::atomic<std::size_t> nextShard{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  int running = WorkerCount(sharding);
+  std::exception_ptr failure;
+
+  auto worker = [&] {
+    try {
+      for (std::size_t i = nextShard++; i < results.size(); i = nextShard++) {
+        ShardReporter reporter(done, cancel, options.cancel);
+        results[i] = RunOneShard(host, plan.seeds[i], plan.scenarios[i], reporter, options.engine);
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex);
+      if (!failure) failure = std::current_exception();
+      cancel = true;
+    }
+    std::lock_guard lock(mutex);
+    --running;
+    finished.notify_all();
+  };
+
+  auto display = DisplayFor(options);
+  display->Open(kProgressTitle, FormatProgressLine(parameters.scenarioCount), parameters.scenarioCount);
+  std::vector<std::thread> threads;
+  for (int t = WorkerCount(sharding); t > 0; --t) threads.emplace_back(worker);
+  bool shownCancel = false;
+  {
+    std::unique_lock lock(mutex);
+    while (running > 0) {
+      finished.wait_for(lock, std::chrono::milliseconds(100));
+      lock.unlock();
+      const auto total = static_cast<std::int32_t>(std::min<std::int64_t>(done.load(), INT32_MAX));
+      if (display->Update(total, parameters.scenarioCount) || (options.cancel && options.cancel->Requested())) {
+        cancel = true;
+      }
+      if (cancel && !shownCancel && !failure) {
+        display->ShowCancelled(kCancelMessage);
+        shownCancel = true;
+      }
+      lock.lock();
+    }
+  }
+  for (auto& thread : threads) thread.join();
+  display->Close();
+  if (failure) std::rethrow_exception(failure);
+
+  MergeShards(host, results, options.engine);
+  for (const ShardResult& shard : results) outcome.scenariosRun += shard.scenariosRun;
+  outcome.cancelled = outcome.scenariosRun < std::max(parameters.scenarioCount, 0);
+  return outcome;
+}
+
+}  // namespace creditsim
