@@ -5,8 +5,9 @@
 // - The correlated shocks use the packed-panel vector kernel, whose row sums
 //   keep the reference's order.
 // - Revaluation reads per-run precomputed spreads (AssetRevaluationPlan).
-// - The main tail store keeps its slot order in an index (TailIndex) and
-//   restores the host's layout once at the end.
+// - The main tail store keeps its slot order in an index (TailIndex), the
+//   rest-of-portfolio tails keep each asset's column contiguous
+//   (RestOfPortfolioStore); both restore the host's layout once at the end.
 // - Outputs that the next scenario overwrites and nothing reads in between
 //   (issuerShock, issuerPercentile, issuerNewRating, assetNewSpread) are
 //   written only for the last scenario run, in Complete. Percentiles are
@@ -22,9 +23,9 @@
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/asset_revaluation_plan.hpp"
 #include "simulation/migrate_issuers.hpp"
+#include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/tail_index.hpp"
-#include "simulation/tail_store.hpp"
 #include "simulation/working_memory.hpp"
 
 namespace creditsim {
@@ -47,7 +48,10 @@ class FastEngine final : public ScenarioEngine {
       newRatings_[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
     }
     plan_.Build(run_);
-    if (run_.tailSize >= 1) tails_.Load(run_);
+    if (run_.tailSize >= 1) {
+      tails_.Load(run_);
+      restTails_.Load(run_);
+    }
   }
 
   void RunScenarios(std::int32_t first, std::int32_t last) override {
@@ -62,7 +66,10 @@ class FastEngine final : public ScenarioEngine {
     for (std::int32_t i = 0; i < N; ++i) run_.issuerPercentile[i] = NormalCdf(correlated_[i]);
     std::copy_n(newRatings_, N, run_.issuerNewRating);
     plan_.WriteNewSpreads(newRatings_, lastFactors_.spreadMultiplier, run_.assetNewSpread);
-    if (run_.tailSize >= 1) tails_.WriteBack(run_);
+    if (run_.tailSize >= 1) {
+      tails_.WriteBack(run_);
+      restTails_.WriteBack(run_);
+    }
   }
 
  private:
@@ -74,6 +81,7 @@ class FastEngine final : public ScenarioEngine {
     newRatings_ = memory.Take<RatingCode>(N);
     plan_.Allocate(memory, run_.assetCount);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
+    restTails_.Allocate(memory, run_.tailSize, run_.assetCount);
   }
 
   void RunScenario(std::int32_t s) {
@@ -82,7 +90,7 @@ class FastEngine final : public ScenarioEngine {
     const double L = plan_.Revalue(newRatings_, lastFactors_, source_, run_.assetPnl);
     run_.scenarioPnl[s] = L;
     if (run_.tailSize >= 1) tails_.Insert(run_, L, lastFactors_.spreadMultiplier, run_.assetPnl, newRatings_);
-    if (L < 0) MergeRestOfPortfolio(L);
+    if (L < 0) restTails_.Merge(run_, L, run_.assetPnl);
   }
 
   void MigrateIssuers() {
@@ -107,20 +115,6 @@ class FastEngine final : public ScenarioEngine {
     return factors;
   }
 
-  // Every asset's rest-of-portfolio value of a loss scenario, and its bounded
-  // insertion into the asset's column; most values lie above the column's top
-  // slot, which takes a single comparison.
-  void MergeRestOfPortfolio(double L) {
-    const int K = run_.tailSize;
-    const std::ptrdiff_t M = run_.assetCount;
-    const double* top = K >= 1 ? run_.tailRestPnl + (K - 1) * M : nullptr;
-    for (std::ptrdiff_t a = 0; a < M; ++a) {
-      const double rest = L - run_.assetPnl[a];
-      run_.assetRestPnl[a] = rest;
-      if (K >= 1 && !(rest > top[a])) InsertIntoTail(rest, run_.tailRestPnl + a, K, M);
-    }
-  }
-
   const SimulationRun& run_;
   RandomSource& source_;
   const NormalDrawTable& issuerTable_;
@@ -132,6 +126,7 @@ class FastEngine final : public ScenarioEngine {
   RatingCode* newRatings_ = nullptr;
   AssetRevaluationPlan plan_;
   TailIndex tails_;
+  RestOfPortfolioStore restTails_;
   ScenarioFactors lastFactors_;
   bool scenariosRun_ = false;
 };

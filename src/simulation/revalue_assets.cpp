@@ -21,23 +21,6 @@ ScenarioFactors DrawSystematicFactors(const SimulationRun& run, RandomSource& so
   return factors;
 }
 
-double RepricingPnl(double newSpread, double spread, double duration, double value) {
-  double d = newSpread - spread;
-  d = d / -100.0;
-  d = d * duration;
-  d = d / 100.0;
-  d = d * value;
-  if (d < -value) d = -value;
-  return d;
-}
-
-double DefaultPnl(double rate, double face, double value) {
-  double pnl = rate * face;
-  pnl = pnl - value;
-  if (pnl > 0) pnl = 0;
-  return pnl;
-}
-
 void RevalueAssets(const SimulationRun& run, std::int32_t s, const ScenarioFactors& factors,
                    RandomSource& source) {
   double& total = run.scenarioPnl[s];

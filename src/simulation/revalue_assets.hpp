@@ -29,11 +29,24 @@ void RevalueAssets(const SimulationRun& run, std::int32_t s, const ScenarioFacto
                    RandomSource& source);
 
 // Value change of a credit asset repriced at `newSpread`, floored at the loss
-// of its whole value.
-double RepricingPnl(double newSpread, double spread, double duration, double value);
+// of its whole value. Inline: both engines call it once per asset.
+inline double RepricingPnl(double newSpread, double spread, double duration, double value) {
+  double d = newSpread - spread;
+  d = d / -100.0;
+  d = d * duration;
+  d = d / 100.0;
+  d = d * value;
+  if (d < -value) d = -value;
+  return d;
+}
 
 // Value change on default with recovery `rate` of face, capped at 0.
-double DefaultPnl(double rate, double face, double value);
+inline double DefaultPnl(double rate, double face, double value) {
+  double pnl = rate * face;
+  pnl = pnl - value;
+  if (pnl > 0) pnl = 0;
+  return pnl;
+}
 
 // Interpolated spread between two tenor rows, before the multiplier.
 inline double InterpolatedSpread(double low, double high, double weight) {

@@ -154,12 +154,22 @@ class CaseMaker {
     }
   }
 
+  // Each asset's column (slots M apart) in ascending order, NaN first.
+  static void SortColumns(std::vector<double>& tail, int slots, int M) {
+    for (int a = 0; a < M; ++a) {
+      std::vector<double> column;
+      for (int i = 0; i < slots; ++i) column.push_back(tail[static_cast<std::size_t>(i) * M + a]);
+      std::sort(column.begin(), column.end(), [](double x, double y) { return std::isnan(x) ? !std::isnan(y) : x < y; });
+      for (int i = 0; i < slots; ++i) tail[static_cast<std::size_t>(i) * M + a] = column[i];
+    }
+  }
+
   void MakeTails(cli::HostCase& c, int N, int M, int K) {
     const int slots = std::max(K, 0);
     auto& tailPnl = c.Doubles("tailPnl");
     const int tailStyle = Int(0, 2);  // zeros, sorted with ties and NaN, or random order
     for (int i = 0; i < slots; ++i) {
-      double v = tailStyle == 0 ? 0.0 : Pick({-50.0, -20.0, -20.0, -5.0, 0.0, Real(-100, 10)});
+      double v = tailStyle == 0 ? 0.0 : Pick({-50.0, -20.0, -20.0, -5.0, 0.0, -0.0, Real(-100, 10)});
       if (tailStyle != 0 && Chance(0.1)) v = kNaN;
       tailPnl.push_back(v);
     }
@@ -170,8 +180,9 @@ class CaseMaker {
     for (int i = 0; i < slots * N; ++i) tailRating.push_back(static_cast<std::int16_t>(Int(0, 8)));
     Fill(c.Doubles("tailRestPnl"), slots * M, [&] {
       if (tailStyle == 0) return 0.0;
-      return Chance(0.05) ? kNaN : Pick({-30.0, -30.0, 0.0, Real(-200, 5)});
+      return Chance(0.05) ? kNaN : Pick({-30.0, -30.0, 0.0, -0.0, Real(-200, 5)});
     });
+    if (tailStyle == 1) SortColumns(c.Doubles("tailRestPnl"), slots, M);
   }
 
   std::mt19937_64 rng_;

@@ -1,0 +1,75 @@
+// Most rest-of-portfolio values lie above their column's top slot once the
+// tails have filled, which costs one comparison; the others take a binary
+// search in ordered columns and the defining scan in the rest.
+#include "simulation/rest_of_portfolio_store.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "simulation/tail_store.hpp"
+
+namespace creditsim {
+
+void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M) {
+  K_ = std::max(K, 0);
+  M_ = M;
+  columns_ = memory.Take<double>(static_cast<std::size_t>(K_) * static_cast<std::size_t>(M));
+  ordered_ = memory.Take<std::uint8_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+}
+
+namespace {
+
+bool AscendingWithoutNaN(const double* column, int K) {
+  for (int i = 0; i < K; ++i) {
+    if (std::isnan(column[i])) return false;
+    if (i > 0 && column[i - 1] > column[i]) return false;
+  }
+  return true;
+}
+
+// Insertion into an ascending, NaN-free column of a value that is not NaN.
+void InsertIntoOrdered(double v, double* column, int K) {
+  double* slot = std::lower_bound(column, column + K, v);
+  if (slot == column + K) return;
+  std::copy_backward(slot, column + K - 1, column + K);
+  *slot = v;
+}
+
+}  // namespace
+
+void RestOfPortfolioStore::Load(const SimulationRun& run) {
+  for (int i = 0; i < K_; ++i) {
+    const double* row = run.tailRestPnl + static_cast<std::ptrdiff_t>(i) * M_;
+    for (std::ptrdiff_t a = 0; a < M_; ++a) columns_[a * K_ + i] = row[a];
+  }
+  for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) ordered_[a] = AscendingWithoutNaN(columns_ + a * K_, K_);
+  changed_ = false;
+}
+
+void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const double* assetPnl) {
+  for (std::ptrdiff_t a = 0; a < M_; ++a) {
+    const double rest = L - assetPnl[a];
+    run.assetRestPnl[a] = rest;
+    if (K_ == 0) continue;
+    double* column = columns_ + a * K_;
+    if (rest > column[K_ - 1]) continue;
+    if (ordered_[a] && !std::isnan(rest)) {
+      InsertIntoOrdered(rest, column, K_);
+    } else {
+      InsertIntoTail(rest, column, K_);
+      ordered_[a] = 0;
+    }
+    changed_ = true;
+  }
+}
+
+void RestOfPortfolioStore::WriteBack(const SimulationRun& run) {
+  if (!changed_) return;
+  for (int i = 0; i < K_; ++i) {
+    double* row = run.tailRestPnl + static_cast<std::ptrdiff_t>(i) * M_;
+    for (std::ptrdiff_t a = 0; a < M_; ++a) row[a] = columns_[a * K_ + i];
+  }
+}
+
+}  // namespace creditsim

@@ -1,0 +1,47 @@
+// The rest-of-portfolio tails of the fast engine: every asset's K lowest
+// rest-of-portfolio values, kept column by column in contiguous memory.
+//
+// In the host's layout an asset's K slots lie M values apart, so each
+// insertion scans and shifts across K cache lines. Here each asset's column
+// is one contiguous run of K doubles: the same scan from the top slot down
+// and the same shift, on the same values, touch a few cache lines instead.
+// The columns are copied in from the host's layout when the run starts and
+// written back once when it ends.
+//
+// A column that is ascending and holds no NaN stays so under insertion of a
+// number, and there the scan's answer (the lowest slot above every value
+// strictly below v) is the first slot not below v, which a binary search
+// finds. Columns that are not (host data out of order, or a NaN value) are
+// scanned slot by slot as the definition says.
+#pragma once
+
+#include <cstdint>
+
+#include "simulation/simulation_run.hpp"
+#include "simulation/working_memory.hpp"
+
+namespace creditsim {
+
+class RestOfPortfolioStore {
+ public:
+  void Allocate(WorkingMemory& memory, int K, std::int32_t M);
+
+  // Copies the host's tailRestPnl into columns (only when K >= 1).
+  void Load(const SimulationRun& run);
+
+  // A loss scenario with P&L `L`: writes assetRestPnl and merges every
+  // asset's rest-of-portfolio value into its column.
+  void Merge(const SimulationRun& run, double L, const double* assetPnl);
+
+  // Writes the columns back into the host's tailRestPnl.
+  void WriteBack(const SimulationRun& run);
+
+ private:
+  int K_ = 0;
+  std::int32_t M_ = 0;
+  double* columns_ = nullptr;      // asset a's slot i at a*K + i
+  std::uint8_t* ordered_ = nullptr;  // per asset: column ascending and free of NaN
+  bool changed_ = false;
+};
+
+}  // namespace creditsim
