@@ -10,9 +10,10 @@
 //   (RestOfPortfolioStore); both restore the host's layout once at the end.
 // - Outputs that the next scenario overwrites and nothing reads in between
 //   (issuerShock, issuerPercentile, issuerNewRating, assetNewSpread) are
-//   written only for the last scenario run, in Complete. Percentiles are
-//   still computed per scenario for the active issuers, whose ratings need
-//   them.
+//   written only for the last scenario run, in Complete.
+// - New ratings compare the correlated shock with the cut points of the
+//   thresholds (RatingCuts); NormalCdf is evaluated only near a cut and for
+//   the percentiles of the last scenario.
 // All working memory is one block, allocated when the engine is made.
 #include "simulation/fast_engine.hpp"
 
@@ -22,7 +23,7 @@
 #include "numerics/normal_distribution.hpp"
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/asset_revaluation_plan.hpp"
-#include "simulation/migrate_issuers.hpp"
+#include "simulation/rating_cuts.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/tail_index.hpp"
@@ -36,7 +37,11 @@ thread_local std::size_t lastWorkingBytes = 0;
 class FastEngine final : public ScenarioEngine {
  public:
   FastEngine(const SimulationRun& run, RandomSource& source)
-      : run_(run), source_(source), issuerTable_(IssuerShockTable()), systematicTable_(SystematicDrawTable()) {
+      : run_(run),
+        source_(source),
+        issuerTable_(IssuerShockTable()),
+        systematicTable_(SystematicDrawTable()),
+        ratingCuts_(run.migrationThreshold) {
     WorkingMemory counting;
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
@@ -102,7 +107,7 @@ class FastEngine final : public ScenarioEngine {
     for (std::int32_t i = 0; i < N; ++i) {
       const RatingCode current = run_.issuerRating[i];
       if (current == kInactive) continue;
-      newRatings_[i] = NewRating(run_.migrationThreshold, current, NormalCdf(correlated_[i]));
+      newRatings_[i] = ratingCuts_.NewRating(current, correlated_[i]);
     }
   }
 
@@ -119,6 +124,7 @@ class FastEngine final : public ScenarioEngine {
   RandomSource& source_;
   const NormalDrawTable& issuerTable_;
   const NormalDrawTable& systematicTable_;
+  const RatingCuts ratingCuts_;
   WorkingMemory memory_;
   double* panels_ = nullptr;
   double* shocks_ = nullptr;

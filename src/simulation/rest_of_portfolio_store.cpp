@@ -16,6 +16,7 @@ void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M
   M_ = M;
   columns_ = memory.Take<double>(static_cast<std::size_t>(K_) * static_cast<std::size_t>(M));
   ordered_ = memory.Take<std::uint8_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+  top_ = memory.Take<double>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
 }
 
 namespace {
@@ -43,7 +44,10 @@ void RestOfPortfolioStore::Load(const SimulationRun& run) {
     const double* row = run.tailRestPnl + static_cast<std::ptrdiff_t>(i) * M_;
     for (std::ptrdiff_t a = 0; a < M_; ++a) columns_[a * K_ + i] = row[a];
   }
-  for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) ordered_[a] = AscendingWithoutNaN(columns_ + a * K_, K_);
+  for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) {
+    ordered_[a] = AscendingWithoutNaN(columns_ + a * K_, K_);
+    top_[a] = columns_[a * K_ + K_ - 1];
+  }
   changed_ = false;
 }
 
@@ -51,15 +55,15 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
   for (std::ptrdiff_t a = 0; a < M_; ++a) {
     const double rest = L - assetPnl[a];
     run.assetRestPnl[a] = rest;
-    if (K_ == 0) continue;
+    if (K_ == 0 || rest > top_[a]) continue;
     double* column = columns_ + a * K_;
-    if (rest > column[K_ - 1]) continue;
     if (ordered_[a] && !std::isnan(rest)) {
       InsertIntoOrdered(rest, column, K_);
     } else {
       InsertIntoTail(rest, column, K_);
       ordered_[a] = 0;
     }
+    top_[a] = column[K_ - 1];
     changed_ = true;
   }
 }

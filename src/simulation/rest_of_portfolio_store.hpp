@@ -13,6 +13,9 @@
 // strictly below v) is the first slot not below v, which a binary search
 // finds. Columns that are not (host data out of order, or a NaN value) are
 // scanned slot by slot as the definition says.
+//
+// The top slots of all columns are mirrored side by side, so the common case
+// (the value lies above the top slot) reads one contiguous array.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +44,7 @@ class RestOfPortfolioStore {
   std::int32_t M_ = 0;
   double* columns_ = nullptr;      // asset a's slot i at a*K + i
   std::uint8_t* ordered_ = nullptr;  // per asset: column ascending and free of NaN
+  double* top_ = nullptr;            // per asset: its column's top slot, side by side
   bool changed_ = false;
 };
 
