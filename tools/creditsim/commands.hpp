@@ -13,6 +13,8 @@ using CommandAction = std::function<int()>;
 
 void AddCorrelCommand(CLI::App& app, CommandAction& action);
 void AddSimulateCommand(CLI::App& app, CommandAction& action);
+void AddRunCommand(CLI::App& app, CommandAction& action);
+void AddCheckCommand(CLI::App& app, CommandAction& action);
 void AddBenchCommand(CLI::App& app, CommandAction& action);
 
 }  // namespace creditsim::cli

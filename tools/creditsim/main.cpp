@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   CommandAction action;
   AddCorrelCommand(app, action);
   AddSimulateCommand(app, action);
+  AddRunCommand(app, action);
+  AddCheckCommand(app, action);
   AddBenchCommand(app, action);
   try {
     app.parse(argc, argv);
