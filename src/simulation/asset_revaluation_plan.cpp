@@ -1,49 +1,53 @@
-// The per-run tables of the revaluation and the per-scenario pass over the
-// assets. The scenario sum stays one strict chain of additions in asset
-// order; the work per asset around it is independent, so the processor
-// overlaps it with the chain.
+// The per-run columns of the revaluation and its three passes per scenario.
 #include "simulation/asset_revaluation_plan.hpp"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace creditsim {
 
-void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M) {
+void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N) {
   M_ = M;
-  const std::size_t m = static_cast<std::size_t>(M);
-  rule_ = memory.Take<AssetRule>(m);
-  issuer_ = memory.Take<std::int32_t>(m);
-  value_ = memory.Take<double>(m);
-  spread_ = memory.Take<double>(m);
-  duration_ = memory.Take<double>(m);
+  N_ = N;
+  const std::size_t m = static_cast<std::size_t>(M), n = static_cast<std::size_t>(N);
+  padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
+  rule_ = memory.Take<double>(padded_);
+  issuer_ = memory.Take<std::int64_t>(padded_);
+  spreadRow_ = memory.Take<std::int64_t>(padded_);
+  gradeSpread_ = memory.Take<double>(padded_ * kGradeSpreadStride);
+  value_ = memory.Take<double>(padded_);
+  spread_ = memory.Take<double>(padded_);
+  duration_ = memory.Take<double>(padded_);
   face_ = memory.Take<double>(m);
   twiceRecoveryMean_ = memory.Take<double>(m);
-  gradeSpread_ = memory.Take<double>(m * kGradeSpreadStride);
+  creditAssetsStart_ = memory.Take<std::int32_t>(n + 1);
+  creditAssets_ = memory.Take<std::int32_t>(m);
+  gradeSlot_ = memory.Take<std::int64_t>(n + 1);
+  defaults_ = memory.Take<std::int32_t>(m);
+  pnl_ = memory.Take<double>(padded_);
 }
 
 void AssetRevaluationPlan::Build(const SimulationRun& run) {
-  for (std::ptrdiff_t a = 0; a < M_; ++a) {
+  std::fill_n(creditAssetsStart_, N_ + 1, 0);
+  for (std::size_t a = 0; a < padded_; ++a) {
+    rule_[a] = kRuleInactive;
+    issuer_[a] = N_;  // the spare issuer, whose grade slot stays 0
+    spreadRow_[a] = static_cast<std::int64_t>(a) * kGradeSpreadStride;
+    std::fill_n(gradeSpread_ + a * kGradeSpreadStride, kGradeSpreadStride, 0.0);
+    value_[a] = spread_[a] = duration_[a] = 0;
+    if (a >= static_cast<std::size_t>(M_)) continue;
     const AssetKind kind = run.assetKind[a];
     value_[a] = run.assetValue[a];
-    double* spreads = gradeSpread_ + a * kGradeSpreadStride;
-    for (int g = 0; g < kGradeSpreadStride; ++g) spreads[g] = 0;
-    issuer_[a] = 0;
-    spread_[a] = duration_[a] = face_[a] = twiceRecoveryMean_[a] = 0;
-    if (kind == kMarketFactor1) {
-      rule_[a] = AssetRule::Market1;
-      continue;
-    }
-    if (kind == kMarketFactor2) {
-      rule_[a] = AssetRule::Market2;
+    face_[a] = twiceRecoveryMean_[a] = 0;
+    if (IsMarketFactorAsset(kind)) {
+      rule_[a] = kind == kMarketFactor1 ? kRuleMarket1 : kRuleMarket2;
       continue;
     }
     const int issuer = run.assetIssuer[a];
+    if (run.issuerRating[issuer] == kInactive) continue;
+    rule_[a] = kRuleCredit;
     issuer_[a] = issuer;
-    if (run.issuerRating[issuer] == kInactive) {
-      rule_[a] = AssetRule::InactiveIssuer;
-      continue;
-    }
-    rule_[a] = AssetRule::Credit;
+    ++creditAssetsStart_[issuer + 1];
     spread_[a] = run.assetSpread[a];
     duration_[a] = run.assetDuration[a];
     face_[a] = run.assetFace[a];
@@ -52,37 +56,49 @@ void AssetRevaluationPlan::Build(const SimulationRun& run) {
     const double* low = run.spreadTable + run.assetTenorLow[a] * kSpreadTableWidth + SpreadClassOffset(kind);
     const double* high = run.spreadTable + run.assetTenorHigh[a] * kSpreadTableWidth + SpreadClassOffset(kind);
     for (int g = 1; g <= kGradeCount; ++g) {
-      spreads[g] = InterpolatedSpread(low[g], high[g], run.assetTenorWeight[a]);
+      gradeSpread_[a * kGradeSpreadStride + g - 1] = InterpolatedSpread(low[g], high[g], run.assetTenorWeight[a]);
     }
   }
+  // Issuer lists of credit assets, each in ascending asset order.
+  for (std::int32_t i = 0; i < N_; ++i) creditAssetsStart_[i + 1] += creditAssetsStart_[i];
+  std::int64_t* cursor = gradeSlot_;  // free until the first scenario
+  for (std::int32_t i = 0; i < N_; ++i) cursor[i] = creditAssetsStart_[i];
+  for (std::int32_t a = 0; a < M_; ++a) {
+    if (rule_[a] == kRuleCredit) creditAssets_[cursor[issuer_[a]]++] = a;
+  }
+  std::fill_n(gradeSlot_, N_ + 1, 0);
+}
+
+std::int32_t AssetRevaluationPlan::CollectDefaultedAssets(const RatingCode* newRatings) {
+  std::int32_t count = 0;
+  int issuers = 0;
+  for (std::int32_t i = 0; i < N_; ++i) {
+    const RatingCode grade = newRatings[i];
+    gradeSlot_[i] = grade >= 1 ? grade - 1 : 0;
+    if (grade != kDefault) continue;
+    ++issuers;
+    for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) defaults_[count++] = creditAssets_[k];
+  }
+  if (issuers > 1) std::sort(defaults_, defaults_ + count);
+  return count;
 }
 
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
-                                     RandomSource& source, double* assetPnl) const {
+                                     RandomSource& source, double* assetPnl) {
+  const std::int32_t defaulted = CollectDefaultedAssets(newRatings);
+  const RepricingColumns columns{padded_, rule_, issuer_, spreadRow_, gradeSpread_, value_, spread_, duration_};
+  RepriceAssets(columns, {gradeSlot_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
+  for (std::int32_t k = 0; k < defaulted; ++k) {
+    const std::int32_t a = defaults_[k];
+    const double rate = NextUniform(source) * twiceRecoveryMean_[a];
+    pnl_[a] = DefaultPnl(rate, face_[a], value_[a]);
+  }
+  // Credit assets of inactive issuers hold +0.0 and are added like the rest:
+  // the sum starts at +0.0 and so is never -0.0, and adding +0.0 to anything
+  // else leaves it unchanged, exactly as skipping it does.
   double total = 0;
-  for (std::ptrdiff_t a = 0; a < M_; ++a) {
-    double pnl;
-    switch (rule_[a]) {
-      case AssetRule::Market1:
-        pnl = value_[a] * factors.market1Move;
-        break;
-      case AssetRule::Market2:
-        pnl = value_[a] * factors.market2Move;
-        break;
-      case AssetRule::InactiveIssuer:
-        assetPnl[a] = 0;  // nothing is added: not even +0.0 enters the sum
-        continue;
-      default: {
-        const RatingCode grade = newRatings[issuer_[a]];
-        if (grade == kDefault) {
-          const double rate = NextUniform(source) * twiceRecoveryMean_[a];
-          pnl = DefaultPnl(rate, face_[a], value_[a]);
-        } else {
-          const double newSpread = gradeSpread_[a * kGradeSpreadStride + grade] * factors.spreadMultiplier;
-          pnl = RepricingPnl(newSpread, spread_[a], duration_[a], value_[a]);
-        }
-      }
-    }
+  for (std::int32_t a = 0; a < M_; ++a) {
+    const double pnl = pnl_[a];
     assetPnl[a] = pnl;
     total = total + pnl;
   }
@@ -91,11 +107,11 @@ double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const Scenari
 
 void AssetRevaluationPlan::WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier,
                                            double* assetNewSpread) const {
-  for (std::ptrdiff_t a = 0; a < M_; ++a) {
-    if (rule_[a] != AssetRule::Credit) continue;
+  for (std::int32_t a = 0; a < M_; ++a) {
+    if (rule_[a] != kRuleCredit) continue;
     const RatingCode grade = newRatings[issuer_[a]];
     assetNewSpread[a] =
-        grade == kDefault ? 10000 : gradeSpread_[a * kGradeSpreadStride + grade] * spreadMultiplier;
+        grade == kDefault ? 10000 : gradeSpread_[a * kGradeSpreadStride + grade - 1] * spreadMultiplier;
   }
 }
 

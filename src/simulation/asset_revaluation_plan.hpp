@@ -3,30 +3,33 @@
 //
 // Per asset the rule (market factor 1 or 2, credit asset of an inactive
 // issuer, credit asset) never changes during a run, and neither does the
-// interpolated spread of each grade: only the new rating and the three
+// interpolated spread of each grade: only the new ratings and the three
 // systematic values vary by scenario. The plan keeps these per-run values
-// in flat arrays, so a scenario reads one precomputed spread instead of two
-// table rows and an interpolation. The arithmetic that remains is the same
-// sequence of rounded operations as the step-by-step revaluation.
+// in padded columns for the repricing kernel, and lists every issuer's credit
+// assets so that a default finds its assets without a scan.
+//
+// A scenario then runs in three passes: the kernel prices every asset as if
+// no issuer had defaulted; the assets of defaulted issuers are priced again,
+// in ascending asset order, each with its recovery draw; and one strict chain
+// of additions sums the scenario in asset order while copying the P&L out.
 #pragma once
 
 #include <cstdint>
 
 #include "numerics/random_source.hpp"
+#include "simulation/asset_repricing_kernel.hpp"
 #include "simulation/revalue_assets.hpp"
 #include "simulation/simulation_run.hpp"
 #include "simulation/working_memory.hpp"
 
 namespace creditsim {
 
-enum class AssetRule : std::uint8_t { Market1, Market2, InactiveIssuer, Credit };
-
-// Precomputed spreads per asset: index g = 1 .. 7 of an 8-wide row.
+// Grade spreads per asset: grade g (1 .. 7) at g - 1 of an 8-wide row.
 inline constexpr int kGradeSpreadStride = 8;
 
 class AssetRevaluationPlan {
  public:
-  void Allocate(WorkingMemory& memory, std::int32_t M);
+  void Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N);
   void Build(const SimulationRun& run);
 
   // Revalues every asset for the given new ratings and systematic values:
@@ -34,22 +37,35 @@ class AssetRevaluationPlan {
   // order, and returns the scenario P&L summed in ascending asset order from
   // +0.0.
   double Revalue(const RatingCode* newRatings, const ScenarioFactors& factors, RandomSource& source,
-                 double* assetPnl) const;
+                 double* assetPnl);
 
   // Writes the new spreads of a scenario (credit assets of active issuers
   // only; other entries are left alone).
   void WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier, double* assetNewSpread) const;
 
  private:
-  std::int32_t M_ = 0;
-  AssetRule* rule_ = nullptr;
-  std::int32_t* issuer_ = nullptr;
+  // Fills defaults_ with the credit assets of defaulted issuers, ascending.
+  std::int32_t CollectDefaultedAssets(const RatingCode* newRatings);
+
+  std::int32_t M_ = 0, N_ = 0;
+  std::size_t padded_ = 0;
+  // Kernel columns (padded).
+  double* rule_ = nullptr;
+  std::int64_t* issuer_ = nullptr;
+  std::int64_t* spreadRow_ = nullptr;
+  double* gradeSpread_ = nullptr;
   double* value_ = nullptr;
   double* spread_ = nullptr;
   double* duration_ = nullptr;
+  // Default pricing.
   double* face_ = nullptr;
   double* twiceRecoveryMean_ = nullptr;
-  double* gradeSpread_ = nullptr;  // M rows of kGradeSpreadStride
+  std::int32_t* creditAssetsStart_ = nullptr;  // per issuer, into creditAssets_ (N + 1)
+  std::int32_t* creditAssets_ = nullptr;
+  // Per scenario.
+  std::int64_t* gradeSlot_ = nullptr;  // N + 1: the spare issuer N of non-credit assets stays 0
+  std::int32_t* defaults_ = nullptr;
+  double* pnl_ = nullptr;
 };
 
 }  // namespace creditsim

@@ -84,7 +84,7 @@ class FastEngine final : public ScenarioEngine {
     shocks_ = memory.Take<double>(N);
     correlated_ = memory.Take<double>(N);
     newRatings_ = memory.Take<RatingCode>(N);
-    plan_.Allocate(memory, run_.assetCount);
+    plan_.Allocate(memory, run_.assetCount, N);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
     restTails_.Allocate(memory, run_.tailSize, run_.assetCount);
   }
