@@ -3,7 +3,6 @@
 #include <optional>
 #include <unordered_set>
 
-#include "json_numbers.hpp"
 #include "portfolio/csv_table.hpp"
 #include "portfolio/field_values.hpp"
 #include "portfolio/spread_curves.hpp"
@@ -64,15 +63,16 @@ class AssetRow {
 
 void PlaceOnGrid(AssetRow& row, Asset& asset, const std::vector<double>& tenors) {
   if (row.Given(kMaturity)) {
-    const double maturity = row.NonNegative(kMaturity);
-    if (!row.Valid()) return;
-    if (const auto position = LocateMaturity(tenors, maturity)) {
+    const auto maturity = ParseNumber(row.Cell(kMaturity));
+    if (!maturity) {
+      row.Problem("maturity '" + row.Cell(kMaturity) + "' is not a number of years");
+    } else if (const auto position = LocateMaturity(tenors, *maturity)) {
       asset.tenorLow = position->low;
       asset.tenorHigh = position->high;
       asset.tenorWeight = position->weight;
     } else if (!tenors.empty()) {
-      row.Problem("maturity " + row.Cell(kMaturity) + " years is outside the tenor grid (" + FormatDouble(tenors.front()) +
-                  " to " + FormatDouble(tenors.back()) + " years)");
+      row.Problem("maturity " + row.Cell(kMaturity) + " years is outside the tenor grid (" + ShortNumber(tenors.front()) +
+                  " to " + ShortNumber(tenors.back()) + " years)");
     }
     return;
   }

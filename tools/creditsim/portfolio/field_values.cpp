@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "portfolio/portfolio.hpp"
 
@@ -107,6 +108,12 @@ int SpreadClassOfKind(std::int16_t kind) {
   if (kind >= 16) return 2;
   if (kind >= 8) return 1;
   return 0;
+}
+
+std::string ShortNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
 }
 
 std::optional<double> ParseTenor(std::string_view text) {

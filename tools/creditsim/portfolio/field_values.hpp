@@ -34,6 +34,9 @@ std::optional<int> ParseSpreadClass(std::string_view text);
 // The class index 0 ... 3 a credit kind prices in.
 int SpreadClassOfKind(std::int16_t kind);
 
+// A number for a message: up to six significant digits, no trailing zeros.
+std::string ShortNumber(double value);
+
 // A tenor label: "5", "5y" or "5Y" give 5 years; "6m" gives 0.5.
 std::optional<double> ParseTenor(std::string_view text);
 

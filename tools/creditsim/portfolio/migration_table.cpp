@@ -3,7 +3,6 @@
 #include <cmath>
 #include <optional>
 
-#include "json_numbers.hpp"
 #include "portfolio/csv_table.hpp"
 #include "portfolio/field_values.hpp"
 
@@ -86,9 +85,9 @@ std::vector<TransitionRow> ReadTransitionMatrix(const std::string& path, bool in
     }
     if (valid && std::fabs(sum - 1) > tolerance) {
       problems.Add(path, row.line, std::string("the row of ") + RatingName(*grade) + " sums to " +
-                                       FormatDouble(sum * divisor) + (inPercent ? " %" : "") +
+                                       ShortNumber(sum * divisor) + (inPercent ? " %" : "") +
                                        ", not " + (inPercent ? "100" : "1") + " within " +
-                                       FormatDouble(tolerance * divisor));
+                                       ShortNumber(tolerance * divisor));
     }
   }
   if (problems.Count() == earlierProblems) ReportMissingGrades(seen, path, problems);

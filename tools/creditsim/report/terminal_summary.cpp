@@ -24,16 +24,20 @@ std::string Shorten(const std::string& text, std::size_t width) {
   return text.size() <= width ? text : text.substr(0, width - 1) + "~";
 }
 
+// Keeps the end of a long path, which names the portfolio.
+std::string ShortenPath(const std::string& path, std::size_t width) {
+  return path.size() <= width ? path : "~" + path.substr(path.size() - (width - 1));
+}
+
 std::string Header(const RiskReport& report) {
   const RunFacts& run = report.run;
-  std::string out = Format("Portfolio %s: %d issuers, %d positions, value %.2f\n", Shorten(run.portfolio, 30).c_str(),
-                           report.issuers, report.assets, report.portfolioValue);
+  std::string out = "Portfolio: " + ShortenPath(run.portfolio, 68) + "\n";
+  out += Format("%d issuers, %d positions, value %.2f\n", report.issuers, report.assets, report.portfolioValue);
   out += Format("%d scenarios%s in %.1f s, seed %u (repeat with --seed %u)\n", run.scenariosRun,
                 run.cancelled ? Format(" of %d (CANCELLED)", run.scenariosRequested).c_str() : "", run.seconds,
                 run.seed, run.seed);
-  out += Format("P&L mean %.2f, standard deviation %.2f: expected loss %.2f, unexpected loss %.2f\n\n",
-                report.moments.mean, report.moments.standardDeviation, -report.moments.mean,
-                report.moments.standardDeviation);
+  out += Format("Expected loss %.2f (mean P&L %.2f), unexpected loss %.2f (std. dev.)\n\n", -report.moments.mean,
+                report.moments.mean, report.moments.standardDeviation);
   return out;
 }
 
@@ -87,7 +91,7 @@ std::string MigrationTable(const RiskReport& report) {
 
 std::string TerminalSummary(const Portfolio& portfolio, const RiskReport& report, const std::string& outputDirectory) {
   return Header(report) + LevelTable(report) + ContributorTable(portfolio, report) + MigrationTable(report) +
-         "Results in " + outputDirectory + "/ (open " + outputDirectory + "/report.html in a browser)\n";
+         "Results written to " + outputDirectory + "/\nReport: " + outputDirectory + "/report.html (open it in a browser)\n";
 }
 
 }  // namespace creditsim::cli
