@@ -1,0 +1,54 @@
+// New ratings per active issuer: NormalCdf and the threshold scan of the
+// reference against the cut points, on the M portfolio's correlated shocks.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "bench_portfolio.hpp"
+#include "numerics/normal_distribution.hpp"
+#include "numerics/normal_draw_table.hpp"
+#include "simulation/migrate_issuers.hpp"
+#include "simulation/rating_cuts.hpp"
+
+namespace creditsim {
+namespace {
+
+struct Issuers {
+  bench::BenchPortfolio portfolio{"M"};
+  std::vector<double> shocks;
+  Issuers() {
+    RandomSource source;
+    for (int i = 0; i < 4096; ++i) shocks.push_back(IssuerShockTable().Draw(source));
+  }
+  RatingCode Grade(std::size_t i) const {
+    const RatingCode g = portfolio.run.issuerRating[i % portfolio.run.issuerCount];
+    return g == 0 ? 4 : g;
+  }
+};
+
+void BM_RatingByNormalCdf(benchmark::State& state) {
+  Issuers issuers;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 4095;
+    benchmark::DoNotOptimize(
+        NewRating(issuers.portfolio.run.migrationThreshold, issuers.Grade(k), NormalCdf(issuers.shocks[k])));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RatingByNormalCdf);
+
+void BM_RatingByCuts(benchmark::State& state) {
+  Issuers issuers;
+  const RatingCuts cuts(issuers.portfolio.run.migrationThreshold);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 4095;
+    benchmark::DoNotOptimize(cuts.NewRating(issuers.Grade(k), issuers.shocks[k]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_RatingByCuts);
+
+}  // namespace
+}  // namespace creditsim
