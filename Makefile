@@ -17,7 +17,7 @@ build: deps
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	$(BUILD)/bin/creditsim correl examples/correlation.json
+	$(BUILD)/bin/creditsim run
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -33,9 +33,12 @@ std::string Header(const RiskReport& report) {
   const RunFacts& run = report.run;
   std::string out = "Portfolio: " + ShortenPath(run.portfolio, 68) + "\n";
   out += Format("%d issuers, %d positions, value %.2f\n", report.issuers, report.assets, report.portfolioValue);
-  out += Format("%d scenarios%s in %.1f s, seed %u (repeat with --seed %u)\n", run.scenariosRun,
-                run.cancelled ? Format(" of %d (CANCELLED)", run.scenariosRequested).c_str() : "", run.seconds,
-                run.seed, run.seed);
+  if (run.cancelled) {
+    out += Format("CANCELLED after %d of %d scenarios: the figures cover those only\n", run.scenariosRun,
+                  run.scenariosRequested);
+  }
+  out += Format("%d scenarios in %.1f s, seed %u (repeat with --seed %u)\n", run.scenariosRun, run.seconds, run.seed,
+                run.seed);
   out += Format("Expected loss %.2f (mean P&L %.2f), unexpected loss %.2f (std. dev.)\n\n", -report.moments.mean,
                 report.moments.mean, report.moments.standardDeviation);
   return out;
