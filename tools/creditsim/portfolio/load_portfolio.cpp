@@ -82,8 +82,10 @@ Portfolio LoadPortfolio(const std::string& directory) {
   const std::string settingsPath = Join(directory, kSettingsFileName);
   if (!std::filesystem::is_directory(directory)) {
     problems.Add(directory, 0, "not a portfolio directory");
-    problems.ThrowIfAny();
+  } else if (!std::filesystem::is_regular_file(settingsPath)) {
+    problems.Add(settingsPath, 0, "missing: a portfolio directory starts with its settings file");
   }
+  problems.ThrowIfAny();
   const PortfolioSettings settings = ReadSettingsFile(settingsPath, problems);
   digest.AddFile(settingsPath);
   portfolio.settings = settings.run;
