@@ -45,6 +45,11 @@ struct ShardResult {
   std::vector<std::int16_t> tailRating;
 };
 
+// The scenarios of each shard, in shard order, after checking the call and
+// that no shard can draw into the next shard's stream (throws Error).
+CREDITSIM_API std::vector<std::int32_t> PlanShards(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                                   std::int32_t shardCount);
+
 // The generator state shard `index` of `shardCount` starts from.
 CREDITSIM_API std::uint32_t ShardSeed(std::uint32_t baseSeed, std::int32_t index, std::int32_t shardCount);
 

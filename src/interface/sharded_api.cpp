@@ -123,6 +123,11 @@ ShardResult RunShard(const SimulationArrays& arrays, const SimulationParameters&
   return RunOneShard(host, seed, scenarioCount, reporter, options.engine);
 }
 
+std::vector<std::int32_t> PlanShards(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                     std::int32_t shardCount) {
+  return MakeShardPlan(ValidatedHost(arrays, parameters), 0, shardCount).scenarios;
+}
+
 void MergeShardResults(const SimulationArrays& arrays, const SimulationParameters& parameters,
                        std::span<const ShardResult> shards, Engine engine) {
   SimulationParameters total = parameters;
