@@ -2,6 +2,7 @@
 #include "simulation/asset_revaluation_plan.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 
 namespace creditsim {
@@ -23,7 +24,7 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   creditAssetsStart_ = memory.Take<std::int32_t>(n + 1);
   creditAssets_ = memory.Take<std::int32_t>(m);
   gradeSlot_ = memory.Take<std::int64_t>(n + 1);
-  defaults_ = memory.Take<std::int32_t>(m);
+  defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
   pnl_ = memory.Take<double>(padded_);
 }
 
@@ -67,31 +68,36 @@ void AssetRevaluationPlan::Build(const SimulationRun& run) {
     if (rule_[a] == kRuleCredit) creditAssets_[cursor[issuer_[a]]++] = a;
   }
   std::fill_n(gradeSlot_, N_ + 1, 0);
+  std::fill_n(defaultBits_, (M_ + 63) / 64, 0);
 }
 
-std::int32_t AssetRevaluationPlan::CollectDefaultedAssets(const RatingCode* newRatings) {
-  std::int32_t count = 0;
-  int issuers = 0;
+bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
+  bool any = false;
   for (std::int32_t i = 0; i < N_; ++i) {
     const RatingCode grade = newRatings[i];
     gradeSlot_[i] = grade >= 1 ? grade - 1 : 0;
     if (grade != kDefault) continue;
-    ++issuers;
-    for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) defaults_[count++] = creditAssets_[k];
+    for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) {
+      const std::int32_t a = creditAssets_[k];
+      defaultBits_[a / 64] |= std::uint64_t{1} << (a % 64);
+      any = true;
+    }
   }
-  if (issuers > 1) std::sort(defaults_, defaults_ + count);
-  return count;
+  return any;
 }
 
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
                                      RandomSource& source, double* assetPnl) {
-  const std::int32_t defaulted = CollectDefaultedAssets(newRatings);
+  const bool anyDefault = MarkDefaultedAssets(newRatings);
   const RepricingColumns columns{padded_, rule_, issuer_, spreadRow_, gradeSpread_, value_, spread_, duration_};
   RepriceAssets(columns, {gradeSlot_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
-  for (std::int32_t k = 0; k < defaulted; ++k) {
-    const std::int32_t a = defaults_[k];
-    const double rate = NextUniform(source) * twiceRecoveryMean_[a];
-    pnl_[a] = DefaultPnl(rate, face_[a], value_[a]);
+  for (std::int32_t word = 0; anyDefault && word < (M_ + 63) / 64; ++word) {
+    for (std::uint64_t bits = defaultBits_[word]; bits != 0; bits &= bits - 1) {
+      const std::int32_t a = word * 64 + std::countr_zero(bits);
+      const double rate = NextUniform(source) * twiceRecoveryMean_[a];
+      pnl_[a] = DefaultPnl(rate, face_[a], value_[a]);
+    }
+    defaultBits_[word] = 0;
   }
   // Credit assets of inactive issuers hold +0.0 and are added like the rest:
   // the sum starts at +0.0 and so is never -0.0, and adding +0.0 to anything

@@ -44,8 +44,9 @@ class AssetRevaluationPlan {
   void WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier, double* assetNewSpread) const;
 
  private:
-  // Fills defaults_ with the credit assets of defaulted issuers, ascending.
-  std::int32_t CollectDefaultedAssets(const RatingCode* newRatings);
+  // Marks the credit assets of defaulted issuers in defaultBits_ and updates
+  // the grade slots; returns whether any asset defaulted.
+  bool MarkDefaultedAssets(const RatingCode* newRatings);
 
   std::int32_t M_ = 0, N_ = 0;
   std::size_t padded_ = 0;
@@ -64,7 +65,7 @@ class AssetRevaluationPlan {
   std::int32_t* creditAssets_ = nullptr;
   // Per scenario.
   std::int64_t* gradeSlot_ = nullptr;  // N + 1: the spare issuer N of non-credit assets stays 0
-  std::int32_t* defaults_ = nullptr;
+  std::uint64_t* defaultBits_ = nullptr;  // one bit per asset: visited in ascending order
   double* pnl_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // checks that back each guard window.
 #include "simulation/rating_cuts.hpp"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -85,19 +86,25 @@ RatingCuts::RatingCuts(const double* migrationThreshold) {
 }
 
 RatingCode RatingCuts::NewRating(RatingCode current, double z) const {
+  // Without branches per grade: which tests z passes for sure, and which fall
+  // inside their guard window (a NaN z falls inside every one).
   const Cut* cuts = cuts_[current - 1];
-  double percentile = 0;
-  bool evaluated = false;
+  unsigned above = 0, inside = 0;
   for (int k = 0; k < kGradeCount; ++k) {
-    const Cut& cut = cuts[k];
-    if (z > cut.hi) return static_cast<RatingCode>(k + 1);
-    if (z >= cut.lo) {
-      if (!evaluated) {
-        percentile = NormalCdf(z);
-        evaluated = true;
-      }
-      if (cut.threshold < percentile) return static_cast<RatingCode>(k + 1);
-    }
+    const bool isAbove = z > cuts[k].hi;
+    const bool isBelow = z < cuts[k].lo;
+    above |= static_cast<unsigned>(isAbove) << k;
+    inside |= static_cast<unsigned>(!isAbove && !isBelow) << k;
+  }
+  const unsigned decided = above | inside;
+  if (decided == 0) return kDefault;
+  const int first = std::countr_zero(decided);
+  if ((above >> first) & 1u) return static_cast<RatingCode>(first + 1);
+  // The first undecided test: from here on the exact comparison, which every
+  // window agrees with outside itself.
+  const double percentile = NormalCdf(z);
+  for (int k = first; k < kGradeCount; ++k) {
+    if (cuts[k].threshold < percentile) return static_cast<RatingCode>(k + 1);
   }
   return kDefault;
 }

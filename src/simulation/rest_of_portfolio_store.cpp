@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "simulation/rest_of_portfolio_kernel.hpp"
 #include "simulation/tail_store.hpp"
 
 namespace creditsim {
@@ -17,6 +18,7 @@ void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M
   columns_ = memory.Take<double>(static_cast<std::size_t>(K_) * static_cast<std::size_t>(M));
   ordered_ = memory.Take<std::uint8_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
   top_ = memory.Take<double>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+  candidates_ = memory.Take<std::int32_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
 }
 
 namespace {
@@ -51,11 +53,25 @@ void RestOfPortfolioStore::Load(const SimulationRun& run) {
   changed_ = false;
 }
 
+std::int32_t FindRestOfPortfolioCandidatesScalar(double L, const double* pnl, const double* top, std::int32_t M,
+                                                 double* rest, std::int32_t* candidates) {
+  std::int32_t count = 0;
+  for (std::int32_t a = 0; a < M; ++a) {
+    rest[a] = L - pnl[a];
+    if (!(rest[a] > top[a])) candidates[count++] = a;
+  }
+  return count;
+}
+
 void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const double* assetPnl) {
-  for (std::ptrdiff_t a = 0; a < M_; ++a) {
-    const double rest = L - assetPnl[a];
-    run.assetRestPnl[a] = rest;
-    if (K_ == 0 || rest > top_[a]) continue;
+  if (K_ == 0) {
+    for (std::ptrdiff_t a = 0; a < M_; ++a) run.assetRestPnl[a] = L - assetPnl[a];
+    return;
+  }
+  const std::int32_t count = FindRestOfPortfolioCandidates(L, assetPnl, top_, M_, run.assetRestPnl, candidates_);
+  for (std::int32_t k = 0; k < count; ++k) {
+    const std::ptrdiff_t a = candidates_[k];
+    const double rest = run.assetRestPnl[a];
     double* column = columns_ + a * K_;
     if (ordered_[a] && !std::isnan(rest)) {
       InsertIntoOrdered(rest, column, K_);

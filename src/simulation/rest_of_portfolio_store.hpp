@@ -15,7 +15,8 @@
 // scanned slot by slot as the definition says.
 //
 // The top slots of all columns are mirrored side by side, so the common case
-// (the value lies above the top slot) reads one contiguous array.
+// (the value lies above the top slot) is found for all assets at once by a
+// vector pass over contiguous arrays (rest_of_portfolio_kernel.hpp).
 #pragma once
 
 #include <cstdint>
@@ -45,6 +46,7 @@ class RestOfPortfolioStore {
   double* columns_ = nullptr;      // asset a's slot i at a*K + i
   std::uint8_t* ordered_ = nullptr;  // per asset: column ascending and free of NaN
   double* top_ = nullptr;            // per asset: its column's top slot, side by side
+  std::int32_t* candidates_ = nullptr;  // assets to insert in the current scenario
   bool changed_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "simulation/asset_repricing_kernel.hpp"
+#include "simulation/rest_of_portfolio_kernel.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "support/bit_equal.hpp"
 
@@ -104,6 +105,27 @@ TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
       RepriceAssets(columns, scenario, vector.data());
       RepriceAssetsScalar(columns, scenario, scalar.data());
       EXPECT_TRUE(testing::BitEqual(vector, scalar)) << count << " assets, multiplier " << multiplier;
+    }
+  }
+}
+
+TEST(SimdKernels, RestOfPortfolioCandidatesMatchTheScalarPass) {
+  Values values(13);
+  for (std::int32_t M : {0, 1, 7, 8, 9, 100, 1001}) {
+    std::vector<double> pnl(M), top(M);
+    for (auto& p : pnl) p = values.Next(0.05);
+    for (auto& t : top) t = values.Next(0.05);
+    if (M > 3) top[3] = pnl[3] = 1.0;  // rest equal to the top slot: a candidate
+    for (double L : {-1.0, -0.0, -kInf, kNaN}) {
+      std::vector<double> restVector(M, 99.0), restScalar(M, 99.0);
+      std::vector<std::int32_t> vector(M + 1, -1), scalar(M + 1, -1);
+      const std::int32_t countVector =
+          FindRestOfPortfolioCandidates(L, pnl.data(), top.data(), M, restVector.data(), vector.data());
+      const std::int32_t countScalar =
+          FindRestOfPortfolioCandidatesScalar(L, pnl.data(), top.data(), M, restScalar.data(), scalar.data());
+      EXPECT_TRUE(testing::BitEqual(restVector, restScalar)) << M << " assets, L " << L;
+      EXPECT_EQ(vector, scalar) << M << " assets, L " << L;
+      EXPECT_EQ(countVector, countScalar);
     }
   }
 }
