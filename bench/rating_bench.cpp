@@ -16,14 +16,16 @@ namespace {
 struct Issuers {
   bench::BenchPortfolio portfolio{"M"};
   std::vector<double> shocks;
+  std::vector<RatingCode> grades;
   Issuers() {
     RandomSource source;
-    for (int i = 0; i < 4096; ++i) shocks.push_back(IssuerShockTable().Draw(source));
+    for (int i = 0; i < 4096; ++i) {
+      shocks.push_back(IssuerShockTable().Draw(source));
+      const RatingCode g = portfolio.run.issuerRating[i % portfolio.run.issuerCount];
+      grades.push_back(g == 0 ? 4 : g);
+    }
   }
-  RatingCode Grade(std::size_t i) const {
-    const RatingCode g = portfolio.run.issuerRating[i % portfolio.run.issuerCount];
-    return g == 0 ? 4 : g;
-  }
+  RatingCode Grade(std::size_t i) const { return grades[i]; }
 };
 
 void BM_RatingByNormalCdf(benchmark::State& state) {

@@ -2,7 +2,6 @@
 // checks that back each guard window.
 #include "simulation/rating_cuts.hpp"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -81,30 +80,52 @@ RatingCuts::Cut FindCut(double threshold) {
 
 RatingCuts::RatingCuts(const double* migrationThreshold) {
   for (int r = 1; r <= kGradeCount; ++r) {
-    for (int k = 1; k <= kGradeCount; ++k) cuts_[r - 1][k - 1] = FindCut(MigrationThreshold(migrationThreshold, r, k));
+    GradeWindows& w = windows_[r - 1];
+    for (int k = 1; k <= kGradeCount; ++k) {
+      const Cut cut = FindCut(MigrationThreshold(migrationThreshold, r, k));
+      cuts_[r - 1][k - 1] = cut;
+      w.lo[k - 1] = cut.lo;
+      w.hi[k - 1] = cut.hi;
+    }
+    w.lo[kGradeCount] = -kInfinity;  // z < -infinity never holds
+    w.hi[kGradeCount] = kInfinity;   // z > +infinity never holds
+    w.falling = true;
+    for (int k = 0; k < kGradeCount; ++k) {
+      const bool finite = std::isfinite(w.lo[k]) && std::isfinite(w.hi[k]);
+      if (!finite || (k + 1 < kGradeCount && !(w.lo[k] > w.hi[k + 1]))) w.falling = false;
+    }
   }
 }
 
 RatingCode RatingCuts::NewRating(RatingCode current, double z) const {
-  // Without branches per grade: which tests z passes for sure, and which fall
-  // inside their guard window (a NaN z falls inside every one).
-  const Cut* cuts = cuts_[current - 1];
-  unsigned above = 0, inside = 0;
-  for (int k = 0; k < kGradeCount; ++k) {
-    const bool isAbove = z > cuts[k].hi;
-    const bool isBelow = z < cuts[k].lo;
-    above |= static_cast<unsigned>(isAbove) << k;
-    inside |= static_cast<unsigned>(!isAbove && !isBelow) << k;
+  const GradeWindows& w = windows_[current - 1];
+  if (w.falling) {
+    // Most issuers keep their grade: below the window of every better grade
+    // and above the window of their own.
+    const int stay = current - 1;
+    if (z > w.hi[stay] && (stay == 0 || z < w.lo[stay - 1])) return current;
+    int below = 0, above = 0;
+    for (int k = 0; k < 8; ++k) {
+      below += z < w.lo[k];
+      above += z > w.hi[k];
+    }
+    if (below + above == kGradeCount) return below == kGradeCount ? kDefault : static_cast<RatingCode>(below + 1);
   }
-  const unsigned decided = above | inside;
-  if (decided == 0) return kDefault;
-  const int first = std::countr_zero(decided);
-  if ((above >> first) & 1u) return static_cast<RatingCode>(first + 1);
-  // The first undecided test: from here on the exact comparison, which every
-  // window agrees with outside itself.
-  const double percentile = NormalCdf(z);
-  for (int k = first; k < kGradeCount; ++k) {
-    if (cuts[k].threshold < percentile) return static_cast<RatingCode>(k + 1);
+  // General rule: candidates in order, NormalCdf once z lies inside a window
+  // (a NaN z lies inside none and fails every test, as it does exactly).
+  const Cut* cuts = cuts_[current - 1];
+  double percentile = 0;
+  bool evaluated = false;
+  for (int k = 0; k < kGradeCount; ++k) {
+    const Cut& cut = cuts[k];
+    if (z > cut.hi) return static_cast<RatingCode>(k + 1);
+    if (z >= cut.lo) {
+      if (!evaluated) {
+        percentile = NormalCdf(z);
+        evaluated = true;
+      }
+      if (cut.threshold < percentile) return static_cast<RatingCode>(k + 1);
+    }
   }
   return kDefault;
 }

@@ -14,6 +14,12 @@
 // function, and each one is checked when it is built: NormalCdf is evaluated
 // at points stepping away from both edges, and a window that fails a check
 // is widened (in the end to every z).
+//
+// Thresholds that fall strictly with the candidate grade (as migration
+// tables do) give cuts and windows that fall with it too. For those grades
+// the tests that fail form a prefix of the candidates, so the new grade is
+// one plus the number of windows z lies below, counted without branches;
+// only when z lies inside a window does the general rule run.
 #pragma once
 
 #include "simulation/simulation_run.hpp"
@@ -38,7 +44,16 @@ class RatingCuts {
   }
 
  private:
+  // Window edges of one current grade, padded to 8 with a lane that counts
+  // neither below nor above.
+  struct GradeWindows {
+    double lo[8];
+    double hi[8];
+    bool falling = false;  // lo[k] > hi[k + 1]: windows disjoint and falling with k
+  };
+
   Cut cuts_[kGradeCount][kGradeCount];
+  GradeWindows windows_[kGradeCount];
 };
 
 // The guard window of one threshold, as above.

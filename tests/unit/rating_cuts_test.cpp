@@ -74,17 +74,24 @@ TEST(RatingCuts, OutsideItsWindowEveryCutGivesTheExactComparison) {
 }
 
 TEST(RatingCuts, NewRatingMatchesTheRuleOnEveryGrade) {
+  // Tables mixed from the stress thresholds (mostly out of order), and a
+  // migration table whose thresholds fall with the grade, as real ones do.
   const std::vector<double> stress = StressThresholds();
+  std::vector<std::vector<double>> tables;
   for (std::size_t start = 0; start < stress.size(); start += 13) {
-    double thresholds[49];
-    for (int i = 0; i < 49; ++i) thresholds[i] = stress[(start + i * 7) % stress.size()];
+    tables.emplace_back(49);
+    for (int i = 0; i < 49; ++i) tables.back()[i] = stress[(start + i * 7) % stress.size()];
+  }
+  tables.push_back(cli::MakeSyntheticPortfolio(cli::SyntheticPortfolioSize("S"), 1).Doubles("migrationThreshold"));
+  for (const std::vector<double>& table : tables) {
+    const double* thresholds = table.data();
     const RatingCuts cuts(thresholds);
     std::vector<double> shocks = {kNaN, kInf, -kInf};
     for (int k = 0; k < NormalDrawTable::kSize; k += 7) shocks.push_back(IssuerShockTable()[k]);
     for (int r = 1; r <= 7; ++r) {
       for (int k = 1; k <= 7; ++k) {
         const auto near = ShocksNear(cuts.CutOf(r, k));
-        shocks.insert(shocks.end(), near.begin(), near.begin() + std::min<std::size_t>(near.size(), 40));
+        for (std::size_t i = 0; i < near.size(); i += 11) shocks.push_back(near[i]);
       }
     }
     for (int r = 1; r <= 7; ++r) {
