@@ -57,7 +57,22 @@ SimulationInputs BuildSimulationInputs(const Portfolio& portfolio, std::int32_t 
   return in;
 }
 
-SimulationResults SimulatePortfolio(const SimulationInputs& in, const SimulationOptions& options) {
+namespace {
+
+ShardedSimulator& ActiveShardedSimulator() {
+  static ShardedSimulator simulator = [](const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                         const ShardingOptions& sharding, const SimulationOptions& options) {
+    return ShardedCall{SimulateSharded(arrays, parameters, sharding, options), true};
+  };
+  return simulator;
+}
+
+}  // namespace
+
+void UseShardedSimulator(ShardedSimulator simulator) { ActiveShardedSimulator() = std::move(simulator); }
+
+SimulationResults SimulatePortfolio(const SimulationInputs& in, const SimulationOptions& options,
+                                    const ShardingOptions& sharding) {
   const auto n = static_cast<std::size_t>(in.issuerCount);
   const auto m = static_cast<std::size_t>(in.assetCount);
   const auto k = static_cast<std::size_t>(std::max<std::int16_t>(in.parameters.tailSize, 0));
@@ -77,7 +92,13 @@ SimulationResults SimulatePortfolio(const SimulationInputs& in, const Simulation
                                 in.assetTenorHigh, in.assetTenorWeight, in.assetDuration, in.assetKind,
                                 in.assetSpread, newSpread, pnl, out.tailPnl, out.tailAssetPnl, out.tailRating,
                                 out.tailMultiplier, out.scenarioPnl, restPnl, out.tailRestPnl};
-  out.outcome = Simulate(arrays, in.parameters, options);
+  if (sharding.shards > 0) {
+    const ShardedCall call = ActiveShardedSimulator()(arrays, in.parameters, sharding, options);
+    out.outcome = call.outcome;
+    out.reportHere = call.reportHere;
+  } else {
+    out.outcome = Simulate(arrays, in.parameters, options);
+  }
   out.scenarioPnl.resize(static_cast<std::size_t>(out.outcome.scenariosRun));
   return out;
 }

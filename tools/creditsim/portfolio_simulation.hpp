@@ -6,9 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "creditsim/creditsim.hpp"
+#include "creditsim/shards.hpp"
 #include "portfolio/portfolio.hpp"
 
 namespace creditsim::cli {
@@ -36,12 +38,27 @@ struct SimulationResults {
   std::vector<double> tailPnl, tailAssetPnl, tailMultiplier, tailRestPnl;
   std::vector<std::int16_t> tailRating;
   SimulationOutcome outcome;
+  bool reportHere = true;  // false on the processes of a distributed run that do not report
 };
 
 // Factors the correlation matrix (throws CliError when the factor is not
 // usable) and lays the portfolio out as the simulation's arrays.
 SimulationInputs BuildSimulationInputs(const Portfolio& portfolio, std::int32_t scenarios, std::int16_t tailSize);
 
-SimulationResults SimulatePortfolio(const SimulationInputs& inputs, const SimulationOptions& options);
+// Runs the arrays as one sequence (sharding.shards == 0) or as shards.
+SimulationResults SimulatePortfolio(const SimulationInputs& inputs, const SimulationOptions& options,
+                                    const ShardingOptions& sharding = {0, 0});
+
+// How a program runs the arrays of a (sharded) simulation: the plain program
+// uses the library's own call; creditsim-mpi spreads the shards over ranks.
+// The function fills `arrays` (all 25, as a single process would) and returns
+// the outcome, and says whether this process reports.
+struct ShardedCall {
+  SimulationOutcome outcome;
+  bool reportHere = true;
+};
+using ShardedSimulator = std::function<ShardedCall(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                                   const ShardingOptions& sharding, const SimulationOptions& options)>;
+void UseShardedSimulator(ShardedSimulator simulator);
 
 }  // namespace creditsim::cli

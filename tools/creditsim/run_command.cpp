@@ -33,6 +33,8 @@ struct RunOptions {
   std::string out = "creditsim-out";
   bool quiet = false;
   std::string engine = "fast";
+  std::int32_t shards = 0;   // 0: one sequence
+  std::int32_t threads = 0;  // 0: the machine's cores
 };
 
 // By default the tail holds the scenarios the 99 % level needs, which also
@@ -65,7 +67,8 @@ int RunPortfolio(const RunOptions& o) {
   options.terminalProgress = !o.quiet;
   options.engine = o.engine == "reference" ? Engine::Reference : Engine::Fast;
   const auto start = std::chrono::steady_clock::now();
-  const SimulationResults results = SimulatePortfolio(inputs, options);
+  const SimulationResults results = SimulatePortfolio(inputs, options, {o.shards, o.threads});
+  if (!results.reportHere) return kExitOk;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (results.outcome.scenariosRun == 0) {
     throw CliError(kExitCancelled, "cancelled before the first scenario; nothing written (seed " +
@@ -94,6 +97,12 @@ void AddRunCommand(CLI::App& app, CommandAction& action) {
   command->add_flag("-q,--quiet", o->quiet, "no progress display");
   command->add_option("--engine", o->engine, "fast (default) or reference: same results, different speed")
       ->check(CLI::IsMember({"fast", "reference"}));
+  command->add_option("--shards", o->shards,
+                      "run as P shards with non-overlapping random streams, merged exactly "
+                      "(default: one sequence; the result depends on P, never on --threads)")
+      ->check(CLI::Range(1, 4096));
+  command->add_option("--threads", o->threads, "threads for the shards (default: the machine's cores)")
+      ->check(CLI::Range(1, 1024));
   command->callback([&action, o] { action = [o] { return RunPortfolio(*o); }; });
 }
 

@@ -1,0 +1,42 @@
+# The same seed and shard count give the same output files, byte for byte,
+# whether the shards ran on one thread, on two threads, or on two MPI ranks
+# (summary.json and report.html differ only in their timings, which are
+# left out of the comparison).
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(common run ${SAMPLE} --scenarios 3000 --seed 11 --shards 4 --quiet)
+execute_process(COMMAND ${TOOL} ${common} --threads 1 --out ${WORK}/threads1 RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+  message(FATAL_ERROR "creditsim run --threads 1 failed")
+endif()
+execute_process(COMMAND ${TOOL} ${common} --threads 2 --out ${WORK}/threads2 RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+  message(FATAL_ERROR "creditsim run --threads 2 failed")
+endif()
+set(outputs threads1 threads2)
+if(MPI_TOOL)
+  execute_process(COMMAND ${MPIEXEC} --oversubscribe --allow-run-as-root -n 2 ${MPI_TOOL} ${common} --threads 1
+                          --out ${WORK}/ranks2
+                  RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE errors)
+  if(failed)
+    message(FATAL_ERROR "mpirun -n 2 creditsim-mpi failed: ${errors}")
+  endif()
+  list(APPEND outputs ranks2)
+endif()
+foreach(output IN LISTS outputs)
+  foreach(file scenario_pnl.csv tail_scenarios.csv contributions.csv)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/threads1/${file} ${WORK}/${output}/${file}
+                    RESULT_VARIABLE differs)
+    if(differs)
+      message(FATAL_ERROR "${output}/${file} differs from threads1/${file}")
+    endif()
+  endforeach()
+  file(READ ${WORK}/threads1/summary.json first)
+  file(READ ${WORK}/${output}/summary.json second)
+  string(REGEX REPLACE "\"[a-z_]*seconds\": *[0-9.eE+-]+" "" first "${first}")
+  string(REGEX REPLACE "\"[a-z_]*seconds\": *[0-9.eE+-]+" "" second "${second}")
+  if(NOT first STREQUAL second)
+    message(FATAL_ERROR "${output}/summary.json differs from threads1/summary.json beyond timings")
+  endif()
+endforeach()
+message(STATUS "identical: ${outputs}")
