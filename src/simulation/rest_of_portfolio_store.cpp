@@ -31,9 +31,21 @@ bool AscendingWithoutNaN(const double* column, int K) {
   return true;
 }
 
+// The first slot not below v, by a bisection whose steps are conditional
+// moves rather than branches (the outcome of each step is unpredictable).
+double* FirstNotBelow(double* column, int K, double v) {
+  double* base = column;
+  for (int n = K; n > 1;) {
+    const int half = n / 2;
+    base = base[half] < v ? base + half : base;
+    n -= half;
+  }
+  return base + (*base < v);
+}
+
 // Insertion into an ascending, NaN-free column of a value that is not NaN.
 void InsertIntoOrdered(double v, double* column, int K) {
-  double* slot = std::lower_bound(column, column + K, v);
+  double* slot = FirstNotBelow(column, K, v);
   if (slot == column + K) return;
   std::copy_backward(slot, column + K - 1, column + K);
   *slot = v;
