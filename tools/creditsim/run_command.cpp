@@ -75,7 +75,7 @@ int RunPortfolio(const RunOptions& o) {
                                        std::to_string(results.outcome.seed) + ")");
   }
   const RunFacts facts{directory, portfolio.digest, results.outcome.seed, scenarios, results.outcome.scenariosRun,
-                       tailSize, results.outcome.cancelled, seconds};
+                       tailSize, o.shards, results.outcome.cancelled, seconds};
   const RiskReport report = BuildRiskReport(portfolio, inputs, results, facts);
   WriteDirectoryAtomically(o.out, OutputFiles(portfolio, results, report));
   std::cout << TerminalSummary(portfolio, report, o.out) << std::flush;

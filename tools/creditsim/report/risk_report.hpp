@@ -23,6 +23,7 @@ struct RunFacts {
   std::int32_t scenariosRequested = 0;
   std::int32_t scenariosRun = 0;
   std::int32_t tailSize = 0;
+  std::int32_t shards = 0;  // 0: one sequence; the seed repeats a run only with the same count
   bool cancelled = false;
   double seconds = 0;  // of the simulation call
 };

@@ -83,6 +83,7 @@ std::string SummaryJson(const Portfolio& portfolio, const RiskReport& report) {
       {"scenarios", run.scenariosRun},
       {"cancelled", run.cancelled},
       {"tail_size", run.tailSize},
+      {"shards", run.shards},
       {"run_seconds", run.seconds},
       {"issuers", report.issuers},
       {"assets", report.assets},

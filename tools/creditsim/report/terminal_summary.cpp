@@ -37,8 +37,10 @@ std::string Header(const RiskReport& report) {
     out += Format("CANCELLED after %d of %d scenarios: the figures cover those only\n", run.scenariosRun,
                   run.scenariosRequested);
   }
-  out += Format("%d scenarios in %.1f s, seed %u (repeat with --seed %u)\n", run.scenariosRun, run.seconds, run.seed,
-                run.seed);
+  const std::string repeat =
+      run.shards > 0 ? Format("--seed %u --shards %d", run.seed, run.shards) : Format("--seed %u", run.seed);
+  out += Format("%d scenarios in %.1f s, seed %u (repeat with %s)\n", run.scenariosRun, run.seconds, run.seed,
+                repeat.c_str());
   out += Format("Expected loss %.2f (mean P&L %.2f), unexpected loss %.2f (std. dev.)\n\n", -report.moments.mean,
                 report.moments.mean, report.moments.standardDeviation);
   return out;
