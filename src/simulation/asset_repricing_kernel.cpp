@@ -16,7 +16,7 @@ void RepriceAssetsScalar(const RepricingColumns& c, const RepricingScenario& s, 
     } else if (rule == kRuleInactive) {
       pnl[a] = 0;
     } else {
-      const double base = c.gradeSpread[c.spreadRow[a] + s.gradeSlot[c.issuer[a]]];
+      const double base = c.gradeSpread[static_cast<std::int64_t>(a) * 8 + s.gradeSlot[c.issuer[a]]];
       pnl[a] = RepricingPnl(base * s.spreadMultiplier, c.spread[a], c.duration[a], c.value[a]);
     }
   }

@@ -29,8 +29,7 @@ struct RepricingColumns {
   std::size_t count = 0;               // assets, padded
   const double* rule = nullptr;        // kRule*
   const std::int64_t* issuer = nullptr;    // issuer position; a spare issuer for non-credit assets
-  const std::int64_t* spreadRow = nullptr; // a * 8: start of the asset's row of grade spreads
-  const double* gradeSpread = nullptr; // row of 8 per asset: grade g at g - 1
+  const double* gradeSpread = nullptr; // row of 8 per asset: grade g at a * 8 + g - 1
   const double* value = nullptr;
   const double* spread = nullptr;
   const double* duration = nullptr;

@@ -29,7 +29,8 @@ void RepriceAssetsVector(const RepricingColumns& c, const RepricingScenario& s, 
   const auto zero = hn::Zero(d);
   for (std::size_t a = 0; a < c.count; a += lanes) {
     const auto slot = hn::GatherIndex(di, s.gradeSlot, hn::LoadU(di, c.issuer + a));
-    const auto index = hn::Add(hn::LoadU(di, c.spreadRow + a), slot);
+    const auto row = hn::ShiftLeft<3>(hn::Iota(di, static_cast<std::int64_t>(a)));  // a * 8 per lane
+    const auto index = hn::Add(row, slot);
     const auto base = hn::GatherIndex(d, c.gradeSpread, index);
     const auto value = hn::LoadU(d, c.value + a);
     auto x = hn::Sub(hn::Mul(base, multiplier), hn::LoadU(d, c.spread + a));

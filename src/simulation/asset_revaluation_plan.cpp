@@ -14,7 +14,6 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
   rule_ = memory.Take<double>(padded_);
   issuer_ = memory.Take<std::int64_t>(padded_);
-  spreadRow_ = memory.Take<std::int64_t>(padded_);
   gradeSpread_ = memory.Take<double>(padded_ * kGradeSpreadStride);
   value_ = memory.Take<double>(padded_);
   spread_ = memory.Take<double>(padded_);
@@ -33,7 +32,6 @@ void AssetRevaluationPlan::Build(const SimulationRun& run) {
   for (std::size_t a = 0; a < padded_; ++a) {
     rule_[a] = kRuleInactive;
     issuer_[a] = N_;  // the spare issuer, whose grade slot stays 0
-    spreadRow_[a] = static_cast<std::int64_t>(a) * kGradeSpreadStride;
     std::fill_n(gradeSpread_ + a * kGradeSpreadStride, kGradeSpreadStride, 0.0);
     value_[a] = spread_[a] = duration_[a] = 0;
     if (a >= static_cast<std::size_t>(M_)) continue;
@@ -89,7 +87,7 @@ bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
                                      RandomSource& source, double* assetPnl) {
   const bool anyDefault = MarkDefaultedAssets(newRatings);
-  const RepricingColumns columns{padded_, rule_, issuer_, spreadRow_, gradeSpread_, value_, spread_, duration_};
+  const RepricingColumns columns{padded_, rule_, issuer_, gradeSpread_, value_, spread_, duration_};
   RepriceAssets(columns, {gradeSlot_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
   for (std::int32_t word = 0; anyDefault && word < (M_ + 63) / 64; ++word) {
     for (std::uint64_t bits = defaultBits_[word]; bits != 0; bits &= bits - 1) {

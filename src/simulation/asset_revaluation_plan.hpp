@@ -53,7 +53,6 @@ class AssetRevaluationPlan {
   // Kernel columns (padded).
   double* rule_ = nullptr;
   std::int64_t* issuer_ = nullptr;
-  std::int64_t* spreadRow_ = nullptr;
   double* gradeSpread_ = nullptr;
   double* value_ = nullptr;
   double* spread_ = nullptr;

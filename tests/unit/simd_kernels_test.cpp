@@ -86,18 +86,17 @@ TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
   for (std::size_t count : {std::size_t{8}, std::size_t{16}, std::size_t{1000}}) {
     const std::size_t issuers = 13;
     std::vector<double> rule(count), value(count), spread(count), duration(count), gradeSpread(count * 8);
-    std::vector<std::int64_t> issuer(count), spreadRow(count), gradeSlot(issuers + 1);
+    std::vector<std::int64_t> issuer(count), gradeSlot(issuers + 1);
     for (std::size_t a = 0; a < count; ++a) {
       rule[a] = static_cast<double>(values.Engine()() % 4);
       issuer[a] = values.Engine()() % (issuers + 1);
-      spreadRow[a] = static_cast<std::int64_t>(a) * 8;
       value[a] = values.Next();
       spread[a] = values.Next() * 200;
       duration[a] = values.Next() * 5;
       for (int g = 0; g < 8; ++g) gradeSpread[a * 8 + g] = values.Next() * 300;
     }
     for (auto& slot : gradeSlot) slot = values.Engine()() % 8;
-    const RepricingColumns columns{count, rule.data(), issuer.data(), spreadRow.data(), gradeSpread.data(),
+    const RepricingColumns columns{count, rule.data(), issuer.data(), gradeSpread.data(),
                                    value.data(), spread.data(), duration.data()};
     for (double multiplier : {1.0, 0.37, 2.5, kInf}) {
       const RepricingScenario scenario{gradeSlot.data(), multiplier, values.Next(), values.Next()};
