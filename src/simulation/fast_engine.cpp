@@ -18,6 +18,7 @@
 #include "simulation/fast_engine.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 
 #include "numerics/normal_distribution.hpp"
@@ -32,7 +33,9 @@
 namespace creditsim {
 namespace {
 
-thread_local std::size_t lastWorkingBytes = 0;
+// Process-wide, so that a caller can read it after engines ran on worker
+// threads (sharded runs).
+std::atomic<std::size_t> lastWorkingBytes{0};
 
 class FastEngine final : public ScenarioEngine {
  public:
@@ -46,7 +49,7 @@ class FastEngine final : public ScenarioEngine {
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
     Layout(memory_);
-    lastWorkingBytes = memory_.Capacity();
+    lastWorkingBytes.store(memory_.Capacity(), std::memory_order_relaxed);
 
     PackFactorPanels(run_.factor, run_.issuerCount, panels_);
     for (std::int32_t i = 0; i < run_.issuerCount; ++i) {
@@ -143,6 +146,6 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
   return std::make_unique<FastEngine>(run, source);
 }
 
-std::size_t LastFastEngineWorkingBytes() { return lastWorkingBytes; }
+std::size_t LastFastEngineWorkingBytes() { return lastWorkingBytes.load(std::memory_order_relaxed); }
 
 }  // namespace creditsim

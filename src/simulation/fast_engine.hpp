@@ -11,9 +11,10 @@ namespace creditsim {
 
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source);
 
-// Bytes of working memory the last fast engine created on this thread
-// allocated (once, when it was made). The process-wide draw tables
-// (2 x 256 KiB, built on first use) are not included.
+// Bytes of working memory the fast engine made last (on any thread)
+// allocated, once, when it was made. Engines of one run's shards have the
+// same size. The process-wide draw tables (2 x 256 KiB, built on first use)
+// are not included.
 std::size_t LastFastEngineWorkingBytes();
 
 }  // namespace creditsim
