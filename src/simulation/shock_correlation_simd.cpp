@@ -24,6 +24,11 @@ namespace hn = hwy::HWY_NAMESPACE;
 constexpr int kAccumulators = 8;
 
 // Row sums of one panel (rows i0 .. i0+kPanelRows-1) for one shock vector.
+// Accumulator u holds rows sub + u*lanes onwards, whose sums start at column
+// i0 + sub + u*lanes: before that the panel holds only padding, whose +0.0
+// products would leave the +0.0 sum unchanged, so those columns are skipped.
+// Over the first 8*lanes columns the accumulators join one by one (the case
+// labels fall through from the highest one joined so far down to a0).
 void CorrelatePanel(const double* HWY_RESTRICT panel, std::int32_t n, std::int32_t i0, const double* HWY_RESTRICT e,
                     double* HWY_RESTRICT sums) {
   const hn::ScalableTag<double> d;
@@ -31,8 +36,25 @@ void CorrelatePanel(const double* HWY_RESTRICT panel, std::int32_t n, std::int32
   for (int sub = 0; sub < kPanelRows; sub += kAccumulators * lanes) {
     auto a0 = hn::Zero(d), a1 = hn::Zero(d), a2 = hn::Zero(d), a3 = hn::Zero(d);
     auto a4 = hn::Zero(d), a5 = hn::Zero(d), a6 = hn::Zero(d), a7 = hn::Zero(d);
-    const double* p = panel + sub;
-    for (std::int32_t j = i0; j < n; ++j, p += kPanelRows) {
+    std::int32_t j = i0 + sub;
+    const double* p = panel + static_cast<std::size_t>(sub) * kPanelRows + sub;
+    for (int joined = 0; joined < kAccumulators; ++joined) {
+      const std::int32_t end = std::min<std::int32_t>(n, i0 + sub + (joined + 1) * lanes);
+      for (; j < end; ++j, p += kPanelRows) {
+        const auto ej = hn::Set(d, e[j]);
+        switch (joined) {
+          case 7: a7 = hn::Add(a7, hn::Mul(hn::LoadU(d, p + 7 * lanes), ej)); [[fallthrough]];
+          case 6: a6 = hn::Add(a6, hn::Mul(hn::LoadU(d, p + 6 * lanes), ej)); [[fallthrough]];
+          case 5: a5 = hn::Add(a5, hn::Mul(hn::LoadU(d, p + 5 * lanes), ej)); [[fallthrough]];
+          case 4: a4 = hn::Add(a4, hn::Mul(hn::LoadU(d, p + 4 * lanes), ej)); [[fallthrough]];
+          case 3: a3 = hn::Add(a3, hn::Mul(hn::LoadU(d, p + 3 * lanes), ej)); [[fallthrough]];
+          case 2: a2 = hn::Add(a2, hn::Mul(hn::LoadU(d, p + 2 * lanes), ej)); [[fallthrough]];
+          case 1: a1 = hn::Add(a1, hn::Mul(hn::LoadU(d, p + 1 * lanes), ej)); [[fallthrough]];
+          default: a0 = hn::Add(a0, hn::Mul(hn::LoadU(d, p + 0 * lanes), ej));
+        }
+      }
+    }
+    for (; j < n; ++j, p += kPanelRows) {
       const auto ej = hn::Set(d, e[j]);
       a0 = hn::Add(a0, hn::Mul(hn::LoadU(d, p + 0 * lanes), ej));
       a1 = hn::Add(a1, hn::Mul(hn::LoadU(d, p + 1 * lanes), ej));

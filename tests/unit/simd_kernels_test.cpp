@@ -1,7 +1,8 @@
 // Each vector kernel against its scalar twin (and the correlation kernel
 // against the plain row-by-row sum of the step-by-step engine), on inputs
 // with NaN, infinities and signed zeros, at sizes around the vector and
-// panel widths.
+// panel widths, on every instruction set this machine runs (the dispatch
+// is pinned to each in turn).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,11 @@
 #include "simulation/rest_of_portfolio_kernel.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "support/bit_equal.hpp"
+
+#if __has_include(<hwy/targets.h>)
+#include <hwy/targets.h>
+#define CREDITSIM_TEST_EVERY_TARGET 1
+#endif
 
 namespace creditsim {
 namespace {
@@ -36,6 +42,22 @@ class Values {
  private:
   std::mt19937 rng_;
 };
+
+// Runs `check` once per instruction set the kernels were built for and the
+// machine supports (once, with the default dispatch, without Highway).
+template <class Check>
+void OnEveryTarget(Check check) {
+#if defined(CREDITSIM_TEST_EVERY_TARGET)
+  for (std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    hwy::SetSupportedTargetsForTest(target);
+    SCOPED_TRACE(hwy::TargetName(target));
+    check();
+  }
+  hwy::SetSupportedTargetsForTest(0);
+#else
+  check();
+#endif
+}
 
 // z[i] = +0.0, then + factor[i][j] * e[j] for j = i .. n-1.
 std::vector<double> RowByRow(const std::vector<double>& factor, int n, const std::vector<double>& e) {
@@ -71,13 +93,15 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
       outVector.push_back(vector[v].data());
       outScalar.push_back(scalar[v].data());
     }
-    CorrelateShocks(panels.data(), n, in.data(), outVector.data(), kVectors);
     CorrelateShocksScalar(panels.data(), n, in.data(), outScalar.data(), kVectors);
-    for (int v = 0; v < kVectors; ++v) {
-      const std::vector<double> expected = RowByRow(factor, n, shocks[v]);
-      EXPECT_TRUE(testing::BitEqual(vector[v], expected)) << "n " << n << " vector " << v;
-      EXPECT_TRUE(testing::BitEqual(scalar[v], expected)) << "n " << n << " vector " << v;
-    }
+    OnEveryTarget([&] {
+      CorrelateShocks(panels.data(), n, in.data(), outVector.data(), kVectors);
+      for (int v = 0; v < kVectors; ++v) {
+        const std::vector<double> expected = RowByRow(factor, n, shocks[v]);
+        EXPECT_TRUE(testing::BitEqual(vector[v], expected)) << "n " << n << " vector " << v;
+        EXPECT_TRUE(testing::BitEqual(scalar[v], expected)) << "n " << n << " vector " << v;
+      }
+    });
   }
 }
 
@@ -100,10 +124,13 @@ TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
                                    value.data(), spread.data(), duration.data()};
     for (double multiplier : {1.0, 0.37, 2.5, kInf}) {
       const RepricingScenario scenario{gradeSlot.data(), multiplier, values.Next(), values.Next()};
-      std::vector<double> vector(count, 99.0), scalar(count, 99.0);
-      RepriceAssets(columns, scenario, vector.data());
+      std::vector<double> scalar(count, 99.0);
       RepriceAssetsScalar(columns, scenario, scalar.data());
-      EXPECT_TRUE(testing::BitEqual(vector, scalar)) << count << " assets, multiplier " << multiplier;
+      OnEveryTarget([&] {
+        std::vector<double> vector(count, 99.0);
+        RepriceAssets(columns, scenario, vector.data());
+        EXPECT_TRUE(testing::BitEqual(vector, scalar)) << count << " assets, multiplier " << multiplier;
+      });
     }
   }
 }
@@ -116,15 +143,19 @@ TEST(SimdKernels, RestOfPortfolioCandidatesMatchTheScalarPass) {
     for (auto& t : top) t = values.Next(0.05);
     if (M > 3) top[3] = pnl[3] = 1.0;  // rest equal to the top slot: a candidate
     for (double L : {-1.0, -0.0, -kInf, kNaN}) {
-      std::vector<double> restVector(M, 99.0), restScalar(M, 99.0);
-      std::vector<std::int32_t> vector(M + 1, -1), scalar(M + 1, -1);
-      const std::int32_t countVector =
-          FindRestOfPortfolioCandidates(L, pnl.data(), top.data(), M, restVector.data(), vector.data());
+      std::vector<double> restScalar(M, 99.0);
+      std::vector<std::int32_t> scalar(M + 1, -1);
       const std::int32_t countScalar =
           FindRestOfPortfolioCandidatesScalar(L, pnl.data(), top.data(), M, restScalar.data(), scalar.data());
-      EXPECT_TRUE(testing::BitEqual(restVector, restScalar)) << M << " assets, L " << L;
-      EXPECT_EQ(vector, scalar) << M << " assets, L " << L;
-      EXPECT_EQ(countVector, countScalar);
+      OnEveryTarget([&] {
+        std::vector<double> restVector(M, 99.0);
+        std::vector<std::int32_t> vector(M + 1, -1);
+        const std::int32_t countVector =
+            FindRestOfPortfolioCandidates(L, pnl.data(), top.data(), M, restVector.data(), vector.data());
+        EXPECT_TRUE(testing::BitEqual(restVector, restScalar)) << M << " assets, L " << L;
+        EXPECT_EQ(vector, scalar) << M << " assets, L " << L;
+        EXPECT_EQ(countVector, countScalar);
+      });
     }
   }
 }
