@@ -4,10 +4,12 @@
 // - Normal draws come from tables filled with the exact InverseNormal.
 // - The correlated shocks use the packed-panel vector kernel, whose row sums
 //   keep the reference's order.
-// - Revaluation reads per-run precomputed spreads (AssetRevaluationPlan).
+// - Revaluation reads per-run precomputed spreads and prices all assets in
+//   one vector pass, then the defaulted ones in order (AssetRevaluationPlan).
 // - The main tail store keeps its slot order in an index (TailIndex), the
-//   rest-of-portfolio tails keep each asset's column contiguous
-//   (RestOfPortfolioStore); both restore the host's layout once at the end.
+//   rest-of-portfolio tails keep each asset's column contiguous and find the
+//   few insertions with a vector pass (RestOfPortfolioStore); both restore
+//   the host's layout once at the end.
 // - Outputs that the next scenario overwrites and nothing reads in between
 //   (issuerShock, issuerPercentile, issuerNewRating, assetNewSpread) are
 //   written only for the last scenario run, in Complete.
