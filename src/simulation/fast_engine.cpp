@@ -15,17 +15,20 @@
 //   written only for the last scenario run, in Complete.
 // - New ratings compare the correlated shock with the cut points of the
 //   thresholds (RatingCuts); NormalCdf is evaluated only near a cut and for
-//   the percentiles of the last scenario.
+//   the percentiles of the last scenario. Runs too short to repay finding
+//   the cuts evaluate NormalCdf for every active issuer instead.
 // All working memory is one block, allocated when the engine is made.
 #include "simulation/fast_engine.hpp"
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <optional>
 
 #include "numerics/normal_distribution.hpp"
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/asset_revaluation_plan.hpp"
+#include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
@@ -39,6 +42,19 @@ namespace {
 // threads (sharded runs).
 std::atomic<std::size_t> lastWorkingBytes{0};
 
+// Finding and checking the 49 cut points costs about as many NormalCdf
+// evaluations as this; a run that would evaluate fewer rates its issuers
+// with NormalCdf directly.
+constexpr std::int64_t kCutPointCost = 49 * 250;
+
+// The cut points, when the run is long enough to repay them.
+std::optional<RatingCuts> CutsWorthBuilding(const SimulationRun& run) {
+  std::int64_t active = 0;
+  for (std::int32_t i = 0; i < run.issuerCount; ++i) active += run.issuerRating[i] != kInactive;
+  if (active * static_cast<std::int64_t>(run.scenarioCount) < kCutPointCost) return std::nullopt;
+  return RatingCuts(run.migrationThreshold);
+}
+
 class FastEngine final : public ScenarioEngine {
  public:
   FastEngine(const SimulationRun& run, RandomSource& source)
@@ -46,7 +62,7 @@ class FastEngine final : public ScenarioEngine {
         source_(source),
         issuerTable_(IssuerShockTable()),
         systematicTable_(SystematicDrawTable()),
-        ratingCuts_(run.migrationThreshold) {
+        ratingCuts_(CutsWorthBuilding(run)) {
     WorkingMemory counting;
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
@@ -112,7 +128,8 @@ class FastEngine final : public ScenarioEngine {
     for (std::int32_t i = 0; i < N; ++i) {
       const RatingCode current = run_.issuerRating[i];
       if (current == kInactive) continue;
-      newRatings_[i] = ratingCuts_.NewRating(current, correlated_[i]);
+      newRatings_[i] = ratingCuts_ ? ratingCuts_->NewRating(current, correlated_[i])
+                                   : NewRating(run_.migrationThreshold, current, NormalCdf(correlated_[i]));
     }
   }
 
@@ -129,7 +146,7 @@ class FastEngine final : public ScenarioEngine {
   RandomSource& source_;
   const NormalDrawTable& issuerTable_;
   const NormalDrawTable& systematicTable_;
-  const RatingCuts ratingCuts_;
+  const std::optional<RatingCuts> ratingCuts_;
   WorkingMemory memory_;
   double* panels_ = nullptr;
   double* shocks_ = nullptr;
