@@ -109,6 +109,14 @@ double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const Scenari
   return total;
 }
 
+std::int64_t AssetRevaluationPlan::DefaultDraws(const RatingCode* newRatings) const {
+  std::int64_t draws = 0;
+  for (std::int32_t i = 0; i < N_; ++i) {
+    if (newRatings[i] == kDefault) draws += creditAssetsStart_[i + 1] - creditAssetsStart_[i];
+  }
+  return draws;
+}
+
 void AssetRevaluationPlan::WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier,
                                            double* assetNewSpread) const {
   for (std::int32_t a = 0; a < M_; ++a) {

@@ -39,6 +39,10 @@ class AssetRevaluationPlan {
   double Revalue(const RatingCode* newRatings, const ScenarioFactors& factors, RandomSource& source,
                  double* assetPnl);
 
+  // Generator values the scenario's revaluation takes: one per credit asset
+  // of a defaulted issuer.
+  std::int64_t DefaultDraws(const RatingCode* newRatings) const;
+
   // Writes the new spreads of a scenario (credit assets of active issuers
   // only; other entries are left alone).
   void WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier, double* assetNewSpread) const;

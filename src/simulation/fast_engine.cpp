@@ -17,6 +17,14 @@
 //   thresholds (RatingCuts); NormalCdf is evaluated only near a cut and for
 //   the percentiles of the last scenario. Runs too short to repay finding
 //   the cuts evaluate NormalCdf for every active issuer instead.
+// - On a machine with a second core and a large enough portfolio, the
+//   migration of scenario s + 1 (draws, correlation, ratings, systematic
+//   draws) runs on a helper thread while scenario s is revalued and merged
+//   into the tails. The next scenario's first generator value is known as
+//   soon as this scenario's ratings are: it follows the N + 3 values of this
+//   scenario and one recovery value per credit asset of a defaulted issuer.
+//   The helper draws from its own copy of the generator and hands each
+//   scenario the state at its recovery draws; two migration slots alternate.
 // All working memory is one block, allocated when the engine is made.
 #include "simulation/fast_engine.hpp"
 
@@ -24,6 +32,7 @@
 #include <atomic>
 #include <cstddef>
 #include <optional>
+#include <thread>
 
 #include "numerics/normal_distribution.hpp"
 #include "numerics/normal_draw_table.hpp"
@@ -41,6 +50,7 @@ namespace {
 // Process-wide, so that a caller can read it after engines ran on worker
 // threads (sharded runs).
 std::atomic<std::size_t> lastWorkingBytes{0};
+std::atomic<bool> lastUsedHelper{false};
 
 // Finding and checking the 49 cut points costs about as many NormalCdf
 // evaluations as this; a run that would evaluate fewer rates its issuers
@@ -48,6 +58,22 @@ std::atomic<std::size_t> lastWorkingBytes{0};
 constexpr std::int64_t kCutPointCost = 49 * 250;
 
 // The cut points, when the run is long enough to repay them.
+// Work per scenario (multiply-adds of the correlation plus a weight per
+// asset) from which a helper thread pays for its hand-overs.
+std::atomic<std::int64_t> overlapThreshold{40000};
+
+// Fast engines alive in the process. Engines that run side by side (the
+// shards of a sharded run) already keep the cores busy, so only an engine
+// that starts alone takes a helper thread.
+std::atomic<int> liveEngines{0};
+
+bool WorthOverlapping(const SimulationRun& run, int otherEngines) {
+  if (otherEngines > 0) return false;
+  const std::int64_t n = run.issuerCount;
+  const std::int64_t work = n * (n + 1) / 2 + 8 * static_cast<std::int64_t>(run.assetCount);
+  return std::thread::hardware_concurrency() >= 2 && work >= overlapThreshold.load(std::memory_order_relaxed);
+}
+
 std::optional<RatingCuts> CutsWorthBuilding(const SimulationRun& run) {
   std::int64_t active = 0;
   for (std::int32_t i = 0; i < run.issuerCount; ++i) active += run.issuerRating[i] != kInactive;
@@ -62,16 +88,20 @@ class FastEngine final : public ScenarioEngine {
         source_(source),
         issuerTable_(IssuerShockTable()),
         systematicTable_(SystematicDrawTable()),
-        ratingCuts_(CutsWorthBuilding(run)) {
+        ratingCuts_(CutsWorthBuilding(run)),
+        overlap_(WorthOverlapping(run, liveEngines.fetch_add(1))) {
     WorkingMemory counting;
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
     Layout(memory_);
     lastWorkingBytes.store(memory_.Capacity(), std::memory_order_relaxed);
+    lastUsedHelper.store(overlap_, std::memory_order_relaxed);
 
     PackFactorPanels(run_.factor, run_.issuerCount, panels_);
-    for (std::int32_t i = 0; i < run_.issuerCount; ++i) {
-      newRatings_[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
+    for (Migration& slot : slots_) {
+      for (std::int32_t i = 0; i < run_.issuerCount; ++i) {
+        slot.newRatings[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
+      }
     }
     plan_.Build(run_);
     if (run_.tailSize >= 1) {
@@ -80,18 +110,28 @@ class FastEngine final : public ScenarioEngine {
     }
   }
 
+  ~FastEngine() override { liveEngines.fetch_sub(1); }
+
   void RunScenarios(std::int32_t first, std::int32_t last) override {
-    for (std::int32_t s = first; s < last; ++s) RunScenario(s);
+    if (overlap_ && last - first >= 2) {
+      RunOverlapped(first, last);
+    } else {
+      for (std::int32_t s = first; s < last; ++s) {
+        Migrate(slots_[0], source_);
+        Revalue(s, slots_[0], source_);
+        last_ = &slots_[0];
+      }
+    }
     scenariosRun_ = scenariosRun_ || last > first;
   }
 
   void Complete() override {
     if (!scenariosRun_) return;
     const std::int32_t N = run_.issuerCount;
-    std::copy_n(shocks_, N, run_.issuerShock);
-    for (std::int32_t i = 0; i < N; ++i) run_.issuerPercentile[i] = NormalCdf(correlated_[i]);
-    std::copy_n(newRatings_, N, run_.issuerNewRating);
-    plan_.WriteNewSpreads(newRatings_, lastFactors_.spreadMultiplier, run_.assetNewSpread);
+    std::copy_n(last_->shocks, N, run_.issuerShock);
+    for (std::int32_t i = 0; i < N; ++i) run_.issuerPercentile[i] = NormalCdf(last_->correlated[i]);
+    std::copy_n(last_->newRatings, N, run_.issuerNewRating);
+    plan_.WriteNewSpreads(last_->newRatings, last_->factors.spreadMultiplier, run_.assetNewSpread);
     if (run_.tailSize >= 1) {
       tails_.WriteBack(run_);
       restTails_.WriteBack(run_);
@@ -99,47 +139,83 @@ class FastEngine final : public ScenarioEngine {
   }
 
  private:
+  // Everything the migration stage of one scenario hands on to the rest.
+  struct Migration {
+    double* shocks = nullptr;
+    double* correlated = nullptr;
+    RatingCode* newRatings = nullptr;
+    ScenarioFactors factors;
+    RandomSource recovery;  // the generator at the scenario's first recovery draw
+  };
+
   void Layout(WorkingMemory& memory) {
     const std::int32_t N = run_.issuerCount;
     panels_ = memory.Take<double>(FactorPanelDoubles(N));
-    shocks_ = memory.Take<double>(N);
-    correlated_ = memory.Take<double>(N);
-    newRatings_ = memory.Take<RatingCode>(N);
+    for (Migration& slot : slots_) {
+      slot.shocks = memory.Take<double>(N);
+      slot.correlated = memory.Take<double>(N);
+      slot.newRatings = memory.Take<RatingCode>(N);
+    }
     plan_.Allocate(memory, run_.assetCount, N);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
     restTails_.Allocate(memory, run_.tailSize, run_.assetCount);
   }
 
-  void RunScenario(std::int32_t s) {
-    MigrateIssuers();
-    lastFactors_ = DrawFactors();
-    const double L = plan_.Revalue(newRatings_, lastFactors_, source_, run_.assetPnl);
-    run_.scenarioPnl[s] = L;
-    if (run_.tailSize >= 1) tails_.Insert(run_, L, lastFactors_.spreadMultiplier, run_.assetPnl, newRatings_);
-    if (L < 0) restTails_.Merge(run_, L, run_.assetPnl);
+  // The helper migrates scenario s into slot s % 2 as soon as the scenario
+  // that used that slot before (s - 2) has been revalued; this thread
+  // revalues scenario s once it has been migrated. Both spin politely: each
+  // side's work per scenario is tens of microseconds.
+  void RunOverlapped(std::int32_t first, std::int32_t last) {
+    std::atomic<std::int32_t> migrated{first}, revalued{first};
+    RandomSource ahead = source_;
+    std::thread helper([&] {
+      for (std::int32_t s = first; s < last; ++s) {
+        while (s - revalued.load(std::memory_order_acquire) >= 2) std::this_thread::yield();
+        Migration& slot = slots_[s & 1];
+        Migrate(slot, ahead);
+        ahead.Advance(static_cast<std::uint64_t>(plan_.DefaultDraws(slot.newRatings)));
+        migrated.store(s + 1, std::memory_order_release);
+      }
+    });
+    for (std::int32_t s = first; s < last; ++s) {
+      while (migrated.load(std::memory_order_acquire) <= s) std::this_thread::yield();
+      Migration& slot = slots_[s & 1];
+      RandomSource recovery = slot.recovery;
+      Revalue(s, slot, recovery);
+      last_ = &slot;
+      revalued.store(s + 1, std::memory_order_release);
+    }
+    helper.join();
+    source_ = ahead;
   }
 
-  void MigrateIssuers() {
+  // Issuer shocks, correlated shocks, new ratings and the three systematic
+  // draws of one scenario, drawn from `source`.
+  void Migrate(Migration& slot, RandomSource& source) const {
     const std::int32_t N = run_.issuerCount;
-    for (std::int32_t i = 0; i < N; ++i) shocks_[i] = issuerTable_.Draw(source_);
-    const double* shocks = shocks_;
-    double* correlated = correlated_;
+    for (std::int32_t i = 0; i < N; ++i) slot.shocks[i] = issuerTable_.Draw(source);
+    const double* shocks = slot.shocks;
+    double* correlated = slot.correlated;
     CorrelateShocks(panels_, N, &shocks, &correlated, 1);
     for (std::int32_t i = 0; i < N; ++i) {
       const RatingCode current = run_.issuerRating[i];
       if (current == kInactive) continue;
-      newRatings_[i] = ratingCuts_ ? ratingCuts_->NewRating(current, correlated_[i])
-                                   : NewRating(run_.migrationThreshold, current, NormalCdf(correlated_[i]));
+      slot.newRatings[i] = ratingCuts_ ? ratingCuts_->NewRating(current, slot.correlated[i])
+                                       : NewRating(run_.migrationThreshold, current, NormalCdf(slot.correlated[i]));
     }
+    const double spreadShock = systematicTable_.Draw(source) * run_.spreadVolatility;
+    slot.factors.spreadMultiplier = SpreadMultiplierOf(spreadShock);
+    slot.factors.market1Move = systematicTable_.Draw(source) * run_.market1Volatility;
+    slot.factors.market2Move = systematicTable_.Draw(source) * run_.market2Volatility;
+    slot.recovery = source;
   }
 
-  ScenarioFactors DrawFactors() {
-    ScenarioFactors factors;
-    const double spreadShock = systematicTable_.Draw(source_) * run_.spreadVolatility;
-    factors.spreadMultiplier = SpreadMultiplierOf(spreadShock);
-    factors.market1Move = systematicTable_.Draw(source_) * run_.market1Volatility;
-    factors.market2Move = systematicTable_.Draw(source_) * run_.market2Volatility;
-    return factors;
+  // Revaluation (recovery draws from `source`) and both tail stores.
+  void Revalue(std::int32_t s, const Migration& slot, RandomSource& source) {
+    const double L = plan_.Revalue(slot.newRatings, slot.factors, source, run_.assetPnl);
+    run_.scenarioPnl[s] = L;
+    if (run_.tailSize >= 1) tails_.Insert(run_, L, slot.factors.spreadMultiplier, run_.assetPnl, slot.newRatings);
+    if (L < 0) restTails_.Merge(run_, L, run_.assetPnl);
   }
 
   const SimulationRun& run_;
@@ -147,15 +223,14 @@ class FastEngine final : public ScenarioEngine {
   const NormalDrawTable& issuerTable_;
   const NormalDrawTable& systematicTable_;
   const std::optional<RatingCuts> ratingCuts_;
+  const bool overlap_;
   WorkingMemory memory_;
   double* panels_ = nullptr;
-  double* shocks_ = nullptr;
-  double* correlated_ = nullptr;
-  RatingCode* newRatings_ = nullptr;
+  Migration slots_[2];
+  const Migration* last_ = &slots_[0];
   AssetRevaluationPlan plan_;
   TailIndex tails_;
   RestOfPortfolioStore restTails_;
-  ScenarioFactors lastFactors_;
   bool scenariosRun_ = false;
 };
 
@@ -166,5 +241,11 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 }
 
 std::size_t LastFastEngineWorkingBytes() { return lastWorkingBytes.load(std::memory_order_relaxed); }
+
+bool LastFastEngineUsedHelperThread() { return lastUsedHelper.load(std::memory_order_relaxed); }
+
+void SetFastEngineOverlapThreshold(std::int64_t work) { overlapThreshold.store(work, std::memory_order_relaxed); }
+
+std::int64_t FastEngineOverlapThreshold() { return overlapThreshold.load(std::memory_order_relaxed); }
 
 }  // namespace creditsim

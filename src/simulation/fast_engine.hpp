@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "simulation/scenario_engine.hpp"
@@ -16,5 +17,13 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 // same size. The process-wide draw tables (2 x 256 KiB, built on first use)
 // are not included.
 std::size_t LastFastEngineWorkingBytes();
+
+// Engines made after this call hand the next scenario's migration to a
+// helper thread when the work per scenario (N (N + 1) / 2 + 8 M) reaches
+// `work`, on machines with two or more cores, unless other fast engines are
+// running at the time. Tests set 0 to run every case both ways.
+void SetFastEngineOverlapThreshold(std::int64_t work);
+bool LastFastEngineUsedHelperThread();
+std::int64_t FastEngineOverlapThreshold();
 
 }  // namespace creditsim

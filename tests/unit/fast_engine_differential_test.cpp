@@ -8,7 +8,7 @@
 // thresholds that tie exactly with percentiles, non-monotone and NaN
 // thresholds, tails with ties and NaN, K <= 0, M = 0, N = 1, cancellation at
 // several progress checks, and runs that continue on the arrays a previous
-// run left behind.
+// run left behind; each case with and without the helper thread.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,6 +24,7 @@
 #include "numerics/normal_draw_table.hpp"
 #include "numerics/random_source.hpp"
 #include "simulation/driver.hpp"
+#include "simulation/fast_engine.hpp"
 #include "support/recording_reporter.hpp"
 
 namespace creditsim {
@@ -237,22 +238,35 @@ bool SameDouble(double a, double b) {
   return ::testing::AssertionSuccess();
 }
 
+// The fast engine with the next scenario's migration on a helper thread
+// (or never), whatever the portfolio's size.
+EngineRun RunFast(const cli::HostCase& start, bool overlapped) {
+  const std::int64_t threshold = FastEngineOverlapThreshold();
+  SetFastEngineOverlapThreshold(overlapped ? 0 : INT64_MAX);
+  EngineRun run = RunWith(start, Engine::Fast);
+  SetFastEngineOverlapThreshold(threshold);
+  return run;
+}
+
 TEST(FastEngineDifferential, RandomCasesLeaveIdenticalArrays) {
   constexpr int kCases = 400;
   for (int n = 0; n < kCases; ++n) {
     CaseMaker maker(0x5eed0000u + static_cast<std::uint64_t>(n));
     const cli::HostCase start = maker.Make();
     const EngineRun reference = RunWith(start, Engine::Reference);
-    const EngineRun fast = RunWith(start, Engine::Fast);
-    SCOPED_TRACE("case " + std::to_string(n) + ": N " + std::to_string(start.IssuerCount()) + ", M " +
-                 std::to_string(start.AssetCount()) + ", K " + std::to_string(start.tailSize) + ", D " +
-                 std::to_string(start.scenarioCount) + ", cancel at check " +
-                 std::to_string(start.cancelAtCheck.value_or(-1)) + ", runs " + std::to_string(start.repeat));
-    ASSERT_TRUE(SameBytes(fast.arrays, reference.arrays));
-    ASSERT_EQ(fast.generatorStates, reference.generatorStates);
-    for (std::size_t call = 0; call < fast.results.size(); ++call) {
-      EXPECT_EQ(fast.results[call].scenariosRun, reference.results[call].scenariosRun);
-      EXPECT_EQ(fast.results[call].cancelled, reference.results[call].cancelled);
+    for (const bool overlapped : {false, true}) {
+      const EngineRun fast = RunFast(start, overlapped);
+      SCOPED_TRACE(std::string(overlapped ? "helper thread, " : "one thread, ") + "case " + std::to_string(n) +
+                   ": N " + std::to_string(start.IssuerCount()) + ", M " + std::to_string(start.AssetCount()) +
+                   ", K " + std::to_string(start.tailSize) + ", D " + std::to_string(start.scenarioCount) +
+                   ", cancel at check " + std::to_string(start.cancelAtCheck.value_or(-1)) + ", runs " +
+                   std::to_string(start.repeat));
+      ASSERT_TRUE(SameBytes(fast.arrays, reference.arrays));
+      ASSERT_EQ(fast.generatorStates, reference.generatorStates);
+      for (std::size_t call = 0; call < fast.results.size(); ++call) {
+        EXPECT_EQ(fast.results[call].scenariosRun, reference.results[call].scenariosRun);
+        EXPECT_EQ(fast.results[call].cancelled, reference.results[call].cancelled);
+      }
     }
   }
 }

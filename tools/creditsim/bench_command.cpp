@@ -33,6 +33,7 @@ struct BenchOptions {
   std::optional<std::int32_t> scenarios;
   std::string engine = "fast";
   std::uint32_t seed = 1;
+  bool noHelper = false;
   std::int32_t shards = 0;   // 0: one sequence
   std::int32_t threads = 0;  // 0: the machine's cores
 };
@@ -82,6 +83,7 @@ int RunBench(const BenchOptions& o) {
   // before the clock starts so that short runs time the simulation only.
   IssuerShockTable();
   SystematicDrawTable();
+  if (o.noHelper) SetFastEngineOverlapThreshold(INT64_MAX);
 
   const auto start = std::chrono::steady_clock::now();
   SimulationOutcome outcome;
@@ -105,7 +107,8 @@ int RunBench(const BenchOptions& o) {
   line["tail"] = c.tailSize;
   line["scenarios"] = outcome.scenariosRun;
   line["engine"] = o.engine;
-  const std::int32_t workers = o.shards > 0 ? std::min(sharding.shards, sharding.threads) : 1;
+  const bool helper = o.shards == 0 && options.engine == Engine::Fast && LastFastEngineUsedHelperThread();
+  const std::int32_t workers = o.shards > 0 ? std::min(sharding.shards, sharding.threads) : helper ? 2 : 1;
   line["shards"] = std::max(o.shards, 1);
   line["threads"] = workers;
   line["seconds"] = seconds;
@@ -134,6 +137,8 @@ void AddBenchCommand(CLI::App& app, CommandAction& action) {
   command->add_option("--engine", o->engine, "fast (default) or reference")
       ->check(CLI::IsMember({"fast", "reference"}));
   command->add_option("--seed", o->seed, "generator seed (default 1)");
+  command->add_flag("--no-helper-thread", o->noHelper,
+                    "fast engine: keep the next scenario's migration on the calling thread");
   command->add_option("--shards", o->shards, "run as P shards merged exactly (default: one sequence)")
       ->check(CLI::Range(1, 4096));
   command->add_option("--threads", o->threads, "threads for the shards (default: the machine's cores)")
