@@ -16,6 +16,7 @@
 #include "interface/simulation_validation.hpp"
 #include "progress/host_progress_reporter.hpp"
 #include "simulation/driver.hpp"
+#include "simulation/fast_engine.hpp"
 #include "simulation/shard_merge.hpp"
 #include "simulation/shard_plan.hpp"
 
@@ -154,6 +155,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::exception_ptr failure;
 
   auto worker = [&] {
+    AllowHelperThreadOnThisThread(false);  // the pool already has the cores it was given
     try {
       for (std::size_t i = nextShard++; i < results.size(); i = nextShard++) {
         ShardReporter reporter(done, cancel, options.cancel);

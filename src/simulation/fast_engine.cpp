@@ -67,8 +67,10 @@ std::atomic<std::int64_t> overlapThreshold{40000};
 // that starts alone takes a helper thread.
 std::atomic<int> liveEngines{0};
 
+thread_local bool helperAllowedOnThisThread = true;
+
 bool WorthOverlapping(const SimulationRun& run, int otherEngines) {
-  if (otherEngines > 0) return false;
+  if (otherEngines > 0 || !helperAllowedOnThisThread) return false;
   const std::int64_t n = run.issuerCount;
   const std::int64_t work = n * (n + 1) / 2 + 8 * static_cast<std::int64_t>(run.assetCount);
   return std::thread::hardware_concurrency() >= 2 && work >= overlapThreshold.load(std::memory_order_relaxed);
@@ -239,6 +241,8 @@ class FastEngine final : public ScenarioEngine {
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source) {
   return std::make_unique<FastEngine>(run, source);
 }
+
+void AllowHelperThreadOnThisThread(bool allowed) { helperAllowedOnThisThread = allowed; }
 
 std::size_t LastFastEngineWorkingBytes() { return lastWorkingBytes.load(std::memory_order_relaxed); }
 

@@ -24,6 +24,10 @@ std::size_t LastFastEngineWorkingBytes();
 // running at the time. Tests set 0 to run every case both ways.
 void SetFastEngineOverlapThreshold(std::int64_t work);
 bool LastFastEngineUsedHelperThread();
+
+// Engines made on the calling thread while `allowed` is false never take a
+// helper thread: a sharded run's workers already use the cores it was given.
+void AllowHelperThreadOnThisThread(bool allowed);
 std::int64_t FastEngineOverlapThreshold();
 
 }  // namespace creditsim
