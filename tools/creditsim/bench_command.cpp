@@ -19,6 +19,7 @@
 #include "creditsim/shards.hpp"
 #include "exit_codes.hpp"
 #include "host_case.hpp"
+#include "portfolio_simulation.hpp"
 #include "numerics/correlation_factor.hpp"
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/fast_engine.hpp"
@@ -89,8 +90,13 @@ int RunBench(const BenchOptions& o) {
   SimulationOutcome outcome;
   const ShardingOptions sharding{o.shards, o.threads > 0 ? o.threads : static_cast<std::int32_t>(std::thread::hardware_concurrency())};
   try {
-    outcome = o.shards > 0 ? SimulateSharded(ArraysOf(c), ParametersOf(c), sharding, options)
-                           : Simulate(ArraysOf(c), ParametersOf(c), options);
+    if (o.shards > 0) {
+      const ShardedCall call = SimulateShardedInThisProgram(ArraysOf(c), ParametersOf(c), sharding, options);
+      if (!call.reportHere) return kExitOk;  // another process of a distributed run reports
+      outcome = call.outcome;
+    } else {
+      outcome = Simulate(ArraysOf(c), ParametersOf(c), options);
+    }
   } catch (const Error& e) {
     throw CliError(kExitBadInput, e.what());
   }

@@ -71,6 +71,11 @@ ShardedSimulator& ActiveShardedSimulator() {
 
 void UseShardedSimulator(ShardedSimulator simulator) { ActiveShardedSimulator() = std::move(simulator); }
 
+ShardedCall SimulateShardedInThisProgram(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                         const ShardingOptions& sharding, const SimulationOptions& options) {
+  return ActiveShardedSimulator()(arrays, parameters, sharding, options);
+}
+
 SimulationResults SimulatePortfolio(const SimulationInputs& in, const SimulationOptions& options,
                                     const ShardingOptions& sharding) {
   const auto n = static_cast<std::size_t>(in.issuerCount);
@@ -93,7 +98,7 @@ SimulationResults SimulatePortfolio(const SimulationInputs& in, const Simulation
                                 in.assetSpread, newSpread, pnl, out.tailPnl, out.tailAssetPnl, out.tailRating,
                                 out.tailMultiplier, out.scenarioPnl, restPnl, out.tailRestPnl};
   if (sharding.shards > 0) {
-    const ShardedCall call = ActiveShardedSimulator()(arrays, in.parameters, sharding, options);
+    const ShardedCall call = SimulateShardedInThisProgram(arrays, in.parameters, sharding, options);
     out.outcome = call.outcome;
     out.reportHere = call.reportHere;
   } else {

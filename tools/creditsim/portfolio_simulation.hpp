@@ -60,5 +60,8 @@ struct ShardedCall {
 using ShardedSimulator = std::function<ShardedCall(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                                    const ShardingOptions& sharding, const SimulationOptions& options)>;
 void UseShardedSimulator(ShardedSimulator simulator);
+// Runs a sharded simulation with the simulator in use.
+ShardedCall SimulateShardedInThisProgram(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                         const ShardingOptions& sharding, const SimulationOptions& options);
 
 }  // namespace creditsim::cli
