@@ -16,21 +16,14 @@ void Correl(std::int32_t n, std::span<const double> correlation, std::span<doubl
 }
 
 SimulationOutcome RunSimulationCall(const SimulationRun& run, const SimulationOptions& options) {
-  auto display = options.progress                                    ? MakeCallbackDisplay(options.progress)
-                 : options.terminalProgress && StderrIsTerminal() ? MakeTerminalDisplay()
-                                                                  : MakeSilentDisplay();
-  HostProgressReporter reporter(std::move(display), options.cancel, options.pace);
+  HostProgressReporter reporter(MakeDisplayFor(options), options.cancel, options.pace);
   const RunResult result = RunSimulation(run, options.seed, reporter, options.engine);
   return SimulationOutcome{result.seed, result.scenariosRun, result.cancelled};
 }
 
 SimulationOutcome Simulate(const SimulationArrays& arrays, const SimulationParameters& parameters,
                            const SimulationOptions& options) {
-  const auto N = static_cast<std::int64_t>(arrays.issuerRating.size());
-  const auto M = static_cast<std::int64_t>(arrays.assetFace.size());
-  const SimulationRun run = ValidateSimulation(arrays, parameters, N > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(N),
-                                               M > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(M));
-  return RunSimulationCall(run, options);
+  return RunSimulationCall(ValidateSimulation(arrays, parameters), options);
 }
 
 }  // namespace creditsim

@@ -25,12 +25,6 @@ namespace {
 
 constexpr double kEmptySlot = std::numeric_limits<double>::infinity();
 
-SimulationRun ValidatedHost(const SimulationArrays& arrays, const SimulationParameters& parameters) {
-  const auto N = static_cast<std::int32_t>(std::min<std::size_t>(arrays.issuerRating.size(), INT32_MAX));
-  const auto M = static_cast<std::int32_t>(std::min<std::size_t>(arrays.assetFace.size(), INT32_MAX));
-  return ValidateSimulation(arrays, parameters, N, M);
-}
-
 // Points a run at the shard's own output arrays; inputs stay the host's.
 SimulationRun ShardRun(const SimulationRun& host, ShardResult& shard, std::int32_t scenarioCount) {
   const std::size_t N = static_cast<std::size_t>(host.issuerCount), M = static_cast<std::size_t>(host.assetCount);
@@ -102,12 +96,6 @@ class ShardReporter final : public ProgressReporter {
   std::int32_t reported_ = 0;
 };
 
-std::unique_ptr<ProgressDisplay> DisplayFor(const SimulationOptions& options) {
-  if (options.progress) return MakeCallbackDisplay(options.progress);
-  if (options.terminalProgress && StderrIsTerminal()) return MakeTerminalDisplay();
-  return MakeSilentDisplay();
-}
-
 int WorkerCount(const ShardingOptions& sharding) {
   int threads = sharding.threads > 0 ? sharding.threads : static_cast<int>(std::thread::hardware_concurrency());
   return std::clamp(threads, 1, sharding.shards);
@@ -119,14 +107,14 @@ ShardResult RunShard(const SimulationArrays& arrays, const SimulationParameters&
                      std::int32_t scenarioCount, const SimulationOptions& options) {
   SimulationParameters hostParameters = parameters;
   hostParameters.scenarioCount = 0;  // the shard writes its own scenario array
-  const SimulationRun host = ValidatedHost(arrays, hostParameters);
-  HostProgressReporter reporter(DisplayFor(options), options.cancel, options.pace);
+  const SimulationRun host = ValidateSimulation(arrays, hostParameters);
+  HostProgressReporter reporter(MakeDisplayFor(options), options.cancel, options.pace);
   return RunOneShard(host, seed, scenarioCount, reporter, options.engine);
 }
 
 std::vector<std::int32_t> PlanShards(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                      std::int32_t shardCount) {
-  return MakeShardPlan(ValidatedHost(arrays, parameters), 0, shardCount).scenarios;
+  return MakeShardPlan(ValidateSimulation(arrays, parameters), 0, shardCount).scenarios;
 }
 
 void MergeShardResults(const SimulationArrays& arrays, const SimulationParameters& parameters,
@@ -135,12 +123,12 @@ void MergeShardResults(const SimulationArrays& arrays, const SimulationParameter
   std::int64_t scenarios = 0;
   for (const ShardResult& shard : shards) scenarios += shard.scenariosRun;
   total.scenarioCount = static_cast<std::int32_t>(std::min<std::int64_t>(scenarios, INT32_MAX));
-  MergeShards(ValidatedHost(arrays, total), shards, engine);
+  MergeShards(ValidateSimulation(arrays, total), shards, engine);
 }
 
 SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                   const ShardingOptions& sharding, const SimulationOptions& options) {
-  const SimulationRun host = ValidatedHost(arrays, parameters);
+  const SimulationRun host = ValidateSimulation(arrays, parameters);
   SimulationOutcome outcome;
   outcome.seed = options.seed ? *options.seed : ClockSeed();
   const ShardPlan plan = MakeShardPlan(host, outcome.seed, sharding.shards);
@@ -151,7 +139,8 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<std::size_t> nextShard{0};
   std::mutex mutex;
   std::condition_variable finished;
-  int running = WorkerCount(sharding);
+  const int workers = WorkerCount(sharding);
+  int running = workers;
   std::exception_ptr failure;
 
   auto worker = [&] {
@@ -171,10 +160,10 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
     finished.notify_all();
   };
 
-  auto display = DisplayFor(options);
+  auto display = MakeDisplayFor(options);
   display->Open(kProgressTitle, FormatProgressLine(parameters.scenarioCount), parameters.scenarioCount);
   std::vector<std::thread> threads;
-  for (int t = WorkerCount(sharding); t > 0; --t) threads.emplace_back(worker);
+  for (int t = 0; t < workers; ++t) threads.emplace_back(worker);
   bool shownCancel = false;
   {
     std::unique_lock lock(mutex);

@@ -3,6 +3,7 @@
 // array because of a bad index is exactly what these checks prevent.
 #include "interface/simulation_validation.hpp"
 
+#include <algorithm>
 #include <span>
 #include <string>
 
@@ -108,6 +109,12 @@ void ValidateCorrelation(std::int64_t n, std::size_t correlationSize, std::size_
     throw Error(CREDITSIM_ERROR_ARRAY_TOO_SHORT,
                 Message("factor: holds ", factorSize, " elements, needs ", n * n, " for ", why));
   }
+}
+
+SimulationRun ValidateSimulation(const SimulationArrays& arrays, const SimulationParameters& parameters) {
+  const auto N = static_cast<std::int32_t>(std::min<std::size_t>(arrays.issuerRating.size(), INT32_MAX));
+  const auto M = static_cast<std::int32_t>(std::min<std::size_t>(arrays.assetFace.size(), INT32_MAX));
+  return ValidateSimulation(arrays, parameters, N, M);
 }
 
 SimulationRun ValidateSimulation(const SimulationArrays& a, const SimulationParameters& p, std::int32_t N,

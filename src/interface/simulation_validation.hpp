@@ -17,6 +17,10 @@ inline constexpr std::int32_t kMaxAssets = 32767;
 SimulationRun ValidateSimulation(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                  std::int32_t issuerCount, std::int32_t assetCount);
 
+// The same for the C++ interface, whose counts are the span lengths: N of
+// `issuerRating`, M of `assetFace`.
+SimulationRun ValidateSimulation(const SimulationArrays& arrays, const SimulationParameters& parameters);
+
 // Checks the arrays of a correlation factorisation of order n.
 void ValidateCorrelation(std::int64_t n, std::size_t correlationSize, std::size_t factorSize);
 

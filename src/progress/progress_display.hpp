@@ -27,4 +27,8 @@ std::unique_ptr<ProgressDisplay> MakeCallbackDisplay(ProgressCallback callback);
 std::unique_ptr<ProgressDisplay> MakeTerminalDisplay();
 bool StderrIsTerminal();
 
+// The display a run's options ask for: the host's callback, else the
+// terminal when asked for and stderr is one, else nothing.
+std::unique_ptr<ProgressDisplay> MakeDisplayFor(const SimulationOptions& options);
+
 }  // namespace creditsim

@@ -39,4 +39,10 @@ std::unique_ptr<ProgressDisplay> MakeCallbackDisplay(ProgressCallback callback) 
   return std::make_unique<CallbackDisplay>(std::move(callback));
 }
 
+std::unique_ptr<ProgressDisplay> MakeDisplayFor(const SimulationOptions& options) {
+  if (options.progress) return MakeCallbackDisplay(options.progress);
+  if (options.terminalProgress && StderrIsTerminal()) return MakeTerminalDisplay();
+  return MakeSilentDisplay();
+}
+
 }  // namespace creditsim

@@ -1,8 +1,6 @@
 // creditsim correl CASE.json: the triangular factor of a correlation matrix.
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "commands.hpp"
 #include "creditsim/creditsim.h"
@@ -14,35 +12,19 @@ namespace creditsim::cli {
 namespace {
 
 std::vector<double> ReadCorrelation(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw CliError(kExitBadInput, path + ": cannot open the file");
-  std::ostringstream text;
-  text << in.rdbuf();
-  nlohmann::json document;
   try {
-    document = nlohmann::json::parse(text.str());
-  } catch (const nlohmann::json::parse_error& e) {
-    throw CliError(kExitBadInput, path + ": malformed JSON: " + e.what());
+    const nlohmann::json document = ReadJsonFile(path);
+    if (!document.is_object()) throw InputError("expected a JSON object");
+    if (!document.contains("correlation")) throw InputError("missing key \"correlation\"");
+    return ReadDoubleList(document["correlation"], "correlation");
+  } catch (const InputError& e) {
+    throw CliError(kExitBadInput, path + ": " + e.what());
   }
-  if (!document.is_object()) throw CliError(kExitBadInput, path + ": expected a JSON object");
-  if (!document.contains("correlation")) throw CliError(kExitBadInput, path + ": missing key \"correlation\"");
-  const auto& list = document["correlation"];
-  if (!list.is_array()) throw CliError(kExitBadInput, path + ": correlation: expected an array");
-  std::vector<double> values;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    try {
-      values.push_back(ReadJsonDouble(list[i]));
-    } catch (const std::invalid_argument& e) {
-      throw CliError(kExitBadInput, path + ": correlation[" + std::to_string(i) + "]: " + e.what());
-    }
-  }
-  return values;
 }
 
 int RunCorrel(const std::string& path) {
   std::vector<double> correlation = ReadCorrelation(path);
-  std::int64_t n = 0;
-  while ((n + 1) * (n + 1) <= static_cast<std::int64_t>(correlation.size())) ++n;
+  const std::int64_t n = IntegerSquareRoot(static_cast<std::int64_t>(correlation.size()));
   if (n * n != static_cast<std::int64_t>(correlation.size())) {
     throw CliError(kExitBadInput, path + ": correlation: holds " + std::to_string(correlation.size()) +
                                       " elements, which is not the square of an issuer count");

@@ -33,27 +33,6 @@ int IndexOf(const char* name) {
   throw std::logic_error(std::string("unknown array ") + name);
 }
 
-std::int64_t IntegerSquareRoot(std::int64_t value) {
-  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(value)));
-  while (root * root > value) --root;
-  while ((root + 1) * (root + 1) <= value) ++root;
-  return root;
-}
-
-std::vector<double> ReadDoubleList(const nlohmann::json& value, const std::string& name) {
-  if (!value.is_array()) throw InputError(name + ": expected an array, found " + value.type_name());
-  std::vector<double> out;
-  out.reserve(value.size());
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    try {
-      out.push_back(ReadJsonDouble(value[i]));
-    } catch (const std::invalid_argument& e) {
-      throw InputError(name + "[" + std::to_string(i) + "]: " + e.what());
-    }
-  }
-  return out;
-}
-
 std::int64_t ReadInteger(const nlohmann::json& value, const std::string& name, std::int64_t lo, std::int64_t hi) {
   if (!value.is_number_integer()) {
     throw InputError(name + ": expected an integer, found " + std::string(value.type_name()) + " " + value.dump());
@@ -121,6 +100,27 @@ std::int64_t MinimumLength(const HostCase& c, int index, std::int64_t N, std::in
 
 }  // namespace
 
+std::int64_t IntegerSquareRoot(std::int64_t value) {
+  auto root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(value)));
+  while (root * root > value) --root;
+  while ((root + 1) * (root + 1) <= value) ++root;
+  return root;
+}
+
+std::vector<double> ReadDoubleList(const nlohmann::json& value, const std::string& name) {
+  if (!value.is_array()) throw InputError(name + ": expected an array, found " + value.type_name());
+  std::vector<double> out;
+  out.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    try {
+      out.push_back(ReadJsonDouble(value[i]));
+    } catch (const std::invalid_argument& e) {
+      throw InputError(name + "[" + std::to_string(i) + "]: " + e.what());
+    }
+  }
+  return out;
+}
+
 bool IsInt16Array(int index) {
   return index == 3 || index == 5 || index == 6 || index == 10 || index == 11 || index == 14 || index == 20;
 }
@@ -183,20 +183,20 @@ HostCase ParseCase(const nlohmann::json& document) {
   return c;
 }
 
-HostCase LoadCaseFile(const std::string& path) {
+nlohmann::json ReadJsonFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError("cannot open the file");
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad()) throw InputError("cannot read the file");
-  nlohmann::json document;
   try {
-    document = nlohmann::json::parse(text.str());
+    return nlohmann::json::parse(text.str());
   } catch (const nlohmann::json::parse_error& e) {
     throw InputError(std::string("malformed JSON: ") + e.what());
   }
-  return ParseCase(document);
 }
+
+HostCase LoadCaseFile(const std::string& path) { return ParseCase(ReadJsonFile(path)); }
 
 std::string CaseResultJson(const HostCase& c, std::uint32_t seed, bool cancelled) {
   std::string out = "{";

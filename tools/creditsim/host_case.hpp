@@ -51,6 +51,17 @@ struct HostCase {
   std::int32_t AssetCount() const;
 };
 
+// Reads and parses a JSON file; throws InputError ("cannot open the file",
+// "malformed JSON: ...").
+nlohmann::json ReadJsonFile(const std::string& path);
+
+// A JSON array of doubles (numbers or the non-finite strings); `name`
+// labels the errors, e.g. "correlation[3]: ...".
+std::vector<double> ReadDoubleList(const nlohmann::json& value, const std::string& name);
+
+// The largest r with r * r <= value.
+std::int64_t IntegerSquareRoot(std::int64_t value);
+
 // Reads a case; arrays it leaves out are zero-filled to the least length the
 // call needs. Throws InputError.
 HostCase ParseCase(const nlohmann::json& document);
