@@ -59,16 +59,45 @@ SimulationRun ShardRun(const SimulationRun& host, ShardResult& shard, std::int32
   return run;
 }
 
+void RecordRun(ShardResult& shard, const RunResult& result) {
+  shard.scenariosRun = result.scenariosRun;
+  shard.scenarioPnl.resize(static_cast<std::size_t>(result.scenariosRun));
+  shard.hadLoss = std::any_of(shard.scenarioPnl.begin(), shard.scenarioPnl.end(), [](double v) { return v < 0; });
+}
+
 ShardResult RunOneShard(const SimulationRun& host, std::uint32_t seed, std::int32_t scenarioCount,
                         ProgressReporter& reporter, Engine engine) {
   ShardResult shard;
   shard.seed = seed;
   const SimulationRun run = ShardRun(host, shard, scenarioCount);
-  const RunResult result = RunSimulation(run, seed, reporter, engine);
-  shard.scenariosRun = result.scenariosRun;
-  shard.scenarioPnl.resize(static_cast<std::size_t>(result.scenariosRun));
-  shard.hadLoss = std::any_of(shard.scenarioPnl.begin(), shard.scenarioPnl.end(), [](double v) { return v < 0; });
+  RecordRun(shard, RunSimulation(run, seed, reporter, engine));
   return shard;
+}
+
+// Shards run side by side on one thread share their passes over the factor;
+// more than this many would mostly add working memory.
+constexpr std::size_t kShardsSideBySide = 4;
+
+// Runs shards first .. first + count - 1 of the plan into `results`, side by
+// side with the fast engine, one after another with the reference engine.
+void RunShardGroup(const SimulationRun& host, const ShardPlan& plan, std::size_t first, std::size_t count,
+                   std::span<ProgressReporter* const> reporters, Engine engine, std::vector<ShardResult>& results) {
+  if (engine == Engine::Reference || count == 1) {
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t i = first + k;
+      results[i] = RunOneShard(host, plan.seeds[i], plan.scenarios[i], *reporters[k], engine);
+    }
+    return;
+  }
+  std::vector<SimulationRun> runs;
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = first + k;
+    results[i].seed = plan.seeds[i];
+    runs.push_back(ShardRun(host, results[i], plan.scenarios[i]));
+  }
+  const std::vector<RunResult> outcomes =
+      RunSimulationsSideBySide(runs, std::span(plan.seeds).subspan(first, count), reporters, &host);
+  for (std::size_t k = 0; k < count; ++k) RecordRun(results[first + k], outcomes[k]);
 }
 
 // A shard's reporter: adds its progress to the run's total and sees the
@@ -137,18 +166,24 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<std::int64_t> done{0};
   std::atomic<bool> cancel{false};
   std::atomic<std::size_t> nextShard{0};
+  const int workers = WorkerCount(sharding);
+  const std::size_t shardCount = results.size();
+  const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1, kShardsSideBySide);
   std::mutex mutex;
   std::condition_variable finished;
-  const int workers = WorkerCount(sharding);
   int running = workers;
   std::exception_ptr failure;
 
   auto worker = [&] {
     AllowHelperThreadOnThisThread(false);  // the pool already has the cores it was given
     try {
-      for (std::size_t i = nextShard++; i < results.size(); i = nextShard++) {
-        ShardReporter reporter(done, cancel, options.cancel);
-        results[i] = RunOneShard(host, plan.seeds[i], plan.scenarios[i], reporter, options.engine);
+      for (std::size_t first = nextShard.fetch_add(perGroup); first < shardCount;
+           first = nextShard.fetch_add(perGroup)) {
+        const std::size_t count = std::min(perGroup, shardCount - first);
+        std::vector<ShardReporter> reporters(count, ShardReporter(done, cancel, options.cancel));
+        std::vector<ProgressReporter*> reporting;
+        for (ShardReporter& reporter : reporters) reporting.push_back(&reporter);
+        RunShardGroup(host, plan, first, count, reporting, options.engine, results);
       }
     } catch (...) {
       std::lock_guard lock(mutex);

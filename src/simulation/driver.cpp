@@ -44,4 +44,54 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
   return result;
 }
 
+std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
+                                                std::span<const std::uint32_t> seeds,
+                                                std::span<ProgressReporter* const> reporters,
+                                                const SimulationRun* mergedInto) {
+  const std::size_t count = runs.size();
+  std::vector<RunResult> results(count);
+  std::vector<RandomSource> sources(count);
+  // Runs without scenarios make no engine, as under RunSimulation.
+  std::vector<SimulationRun> running;
+  std::vector<RandomSource*> runningSources;
+  std::vector<std::size_t> runIndex;
+  for (std::size_t k = 0; k < count; ++k) {
+    results[k].seed = seeds[k];
+    sources[k].Seed(seeds[k]);
+    reporters[k]->Start(runs[k].scenarioCount);
+    if (runs[k].scenarioCount <= 0) continue;
+    running.push_back(runs[k]);
+    runningSources.push_back(&sources[k]);
+    runIndex.push_back(k);
+  }
+  FastEngineGroup engines(running, runningSources, mergedInto);
+  std::vector<std::size_t> members;
+  std::vector<std::int32_t> lasts;
+  for (std::int64_t s = 0;; s += kScenariosPerCheck) {
+    members.clear();
+    lasts.clear();
+    for (std::size_t m = 0; m < running.size(); ++m) {
+      RunResult& result = results[runIndex[m]];
+      ProgressReporter& reporter = *reporters[runIndex[m]];
+      const std::int64_t total = running[m].scenarioCount;
+      if (result.cancelled || s >= total) continue;
+      reporter.Report(static_cast<std::int32_t>(s), running[m].scenarioCount);
+      if (reporter.Cancelled()) {
+        reporter.Pause(kCancelPauseMs);
+        result.cancelled = true;
+        continue;
+      }
+      reporter.Pause(kCheckPauseMs);
+      members.push_back(m);
+      lasts.push_back(static_cast<std::int32_t>(std::min(s + kScenariosPerCheck, total)));
+    }
+    if (members.empty()) break;
+    engines.RunScenarios(members, static_cast<std::int32_t>(s), lasts);
+    for (std::size_t k = 0; k < members.size(); ++k) results[runIndex[members[k]]].scenariosRun = lasts[k];
+  }
+  for (std::size_t m = 0; m < running.size(); ++m) engines.Complete(m);
+  for (std::size_t k = 0; k < count; ++k) reporters[k]->Finish();
+  return results;
+}
+
 }  // namespace creditsim

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "creditsim/creditsim.hpp"
 #include "progress/progress_reporter.hpp"
@@ -26,5 +28,17 @@ struct RunResult {
 // generator is seeded from the clock.
 RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> seed, ProgressReporter& reporter,
                         Engine engine);
+
+// Runs validated runs over the same inputs (the shards of a sharded run) on
+// the calling thread with the fast engine, advancing them side by side so
+// that their scenarios share each pass over the factor. Each run has its own
+// seed and reporter, sees the same sequence of checks as under
+// RunSimulation, and ends exactly as RunSimulation would leave it, except
+// that with `mergedInto` (shards started from empty tails, to be merged into
+// that host) their tails keep only what can reach the merged result.
+std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
+                                                std::span<const std::uint32_t> seeds,
+                                                std::span<ProgressReporter* const> reporters,
+                                                const SimulationRun* mergedInto = nullptr);
 
 }  // namespace creditsim

@@ -33,6 +33,7 @@
 #include <cstddef>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "numerics/normal_distribution.hpp"
 #include "numerics/normal_draw_table.hpp"
@@ -40,6 +41,7 @@
 #include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
+#include "simulation/shard_merge.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/tail_index.hpp"
 #include "simulation/working_memory.hpp"
@@ -85,13 +87,16 @@ std::optional<RatingCuts> CutsWorthBuilding(const SimulationRun& run) {
 
 class FastEngine final : public ScenarioEngine {
  public:
-  FastEngine(const SimulationRun& run, RandomSource& source)
+  // With `sharedPanels` the engine correlates through another owner's packed
+  // factor (the same factor) instead of packing its own.
+  FastEngine(const SimulationRun& run, RandomSource& source, const double* sharedPanels = nullptr)
       : run_(run),
         source_(source),
         issuerTable_(IssuerShockTable()),
         systematicTable_(SystematicDrawTable()),
         ratingCuts_(CutsWorthBuilding(run)),
-        overlap_(WorthOverlapping(run, liveEngines.fetch_add(1))) {
+        overlap_(WorthOverlapping(run, liveEngines.fetch_add(1))),
+        ownsPanels_(sharedPanels == nullptr) {
     WorkingMemory counting;
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
@@ -99,7 +104,11 @@ class FastEngine final : public ScenarioEngine {
     lastWorkingBytes.store(memory_.Capacity(), std::memory_order_relaxed);
     lastUsedHelper.store(overlap_, std::memory_order_relaxed);
 
-    PackFactorPanels(run_.factor, run_.issuerCount, panels_);
+    if (ownsPanels_) {
+      PackFactorPanels(run_.factor, run_.issuerCount, ownPanels_);
+    } else {
+      panels_ = sharedPanels;
+    }
     for (Migration& slot : slots_) {
       for (std::int32_t i = 0; i < run_.issuerCount; ++i) {
         slot.newRatings[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
@@ -127,6 +136,32 @@ class FastEngine final : public ScenarioEngine {
     scenariosRun_ = scenariosRun_ || last > first;
   }
 
+  // One scenario in two halves, for engines advanced side by side: the
+  // issuer shocks are drawn first, then the caller correlates them (into
+  // CorrelatedBuffer) together with other engines' shocks, then the rest of
+  // the scenario runs.
+  const double* DrawIssuerShocks() {
+    DrawIssuerShocks(slots_[0], source_);
+    return slots_[0].shocks;
+  }
+  double* CorrelatedBuffer() { return slots_[0].correlated; }
+  const double* Panels() const { return panels_; }
+  std::int32_t IssuerCount() const { return run_.issuerCount; }
+  void FinishScenario(std::int32_t s) {
+    RateAndDrawSystematic(slots_[0], source_);
+    Revalue(s, slots_[0], source_);
+    last_ = &slots_[0];
+    scenariosRun_ = true;
+  }
+
+  // Tail bounds shared with the other shards of a merge (TailIndex and
+  // RestOfPortfolioStore::ShareBound).
+  void ShareTailBounds(double* mainBound, double* restBound) {
+    if (run_.tailSize < 1) return;
+    tails_.ShareBound(mainBound);
+    restTails_.ShareBound(restBound);
+  }
+
   void Complete() override {
     if (!scenariosRun_) return;
     const std::int32_t N = run_.issuerCount;
@@ -152,7 +187,8 @@ class FastEngine final : public ScenarioEngine {
 
   void Layout(WorkingMemory& memory) {
     const std::int32_t N = run_.issuerCount;
-    panels_ = memory.Take<double>(FactorPanelDoubles(N));
+    if (ownsPanels_) ownPanels_ = memory.Take<double>(FactorPanelDoubles(N));
+    panels_ = ownPanels_;
     for (Migration& slot : slots_) {
       slot.shocks = memory.Take<double>(N);
       slot.correlated = memory.Take<double>(N);
@@ -194,11 +230,20 @@ class FastEngine final : public ScenarioEngine {
   // Issuer shocks, correlated shocks, new ratings and the three systematic
   // draws of one scenario, drawn from `source`.
   void Migrate(Migration& slot, RandomSource& source) const {
-    const std::int32_t N = run_.issuerCount;
-    for (std::int32_t i = 0; i < N; ++i) slot.shocks[i] = issuerTable_.Draw(source);
+    DrawIssuerShocks(slot, source);
     const double* shocks = slot.shocks;
     double* correlated = slot.correlated;
-    CorrelateShocks(panels_, N, &shocks, &correlated, 1);
+    CorrelateShocks(panels_, run_.issuerCount, &shocks, &correlated, 1);
+    RateAndDrawSystematic(slot, source);
+  }
+
+  void DrawIssuerShocks(Migration& slot, RandomSource& source) const {
+    for (std::int32_t i = 0; i < run_.issuerCount; ++i) slot.shocks[i] = issuerTable_.Draw(source);
+  }
+
+  // New ratings from the correlated shocks, then the three systematic draws.
+  void RateAndDrawSystematic(Migration& slot, RandomSource& source) const {
+    const std::int32_t N = run_.issuerCount;
     for (std::int32_t i = 0; i < N; ++i) {
       const RatingCode current = run_.issuerRating[i];
       if (current == kInactive) continue;
@@ -226,8 +271,10 @@ class FastEngine final : public ScenarioEngine {
   const NormalDrawTable& systematicTable_;
   const std::optional<RatingCuts> ratingCuts_;
   const bool overlap_;
+  const bool ownsPanels_;
   WorkingMemory memory_;
-  double* panels_ = nullptr;
+  double* ownPanels_ = nullptr;
+  const double* panels_ = nullptr;
   Migration slots_[2];
   const Migration* last_ = &slots_[0];
   AssetRevaluationPlan plan_;
@@ -237,6 +284,62 @@ class FastEngine final : public ScenarioEngine {
 };
 
 }  // namespace
+
+struct FastEngineGroup::Members {
+  std::vector<std::unique_ptr<FastEngine>> engines;
+  // Per step: the engines that still have a scenario, and their buffers.
+  std::vector<FastEngine*> stepping;
+  std::vector<const double*> shocks;
+  std::vector<double*> correlated;
+  // Tail bounds shared by runs that are merged afterwards.
+  double mainBound = 0;
+  std::vector<double> restBound;
+};
+
+FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
+                                 const SimulationRun* mergedInto)
+    : members_(std::make_unique<Members>()) {
+  Members& m = *members_;
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    const double* panels = k == 0 ? nullptr : m.engines[0]->Panels();
+    m.engines.push_back(std::make_unique<FastEngine>(runs[k], *sources[k], panels));
+  }
+  if (mergedInto != nullptr && mergedInto->tailSize >= 1) {
+    m.restBound.resize(static_cast<std::size_t>(mergedInto->assetCount));
+    HostTailBounds(*mergedInto, m.mainBound, m.restBound.data());
+    for (auto& engine : m.engines) engine->ShareTailBounds(&m.mainBound, m.restBound.data());
+  }
+  m.stepping.reserve(runs.size());
+  m.shocks.reserve(runs.size());
+  m.correlated.reserve(runs.size());
+}
+
+FastEngineGroup::~FastEngineGroup() = default;
+
+void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::int32_t first,
+                                   std::span<const std::int32_t> lasts) {
+  Members& m = *members_;
+  if (m.engines.empty()) return;
+  const double* panels = m.engines[0]->Panels();
+  const std::int32_t N = m.engines[0]->IssuerCount();
+  for (std::int32_t s = first;; ++s) {
+    m.stepping.clear();
+    m.shocks.clear();
+    m.correlated.clear();
+    for (std::size_t k = 0; k < members.size(); ++k) {
+      if (s >= lasts[k]) continue;
+      FastEngine* engine = m.engines[members[k]].get();
+      m.stepping.push_back(engine);
+      m.shocks.push_back(engine->DrawIssuerShocks());
+      m.correlated.push_back(engine->CorrelatedBuffer());
+    }
+    if (m.stepping.empty()) return;
+    CorrelateShocks(panels, N, m.shocks.data(), m.correlated.data(), static_cast<int>(m.stepping.size()));
+    for (FastEngine* engine : m.stepping) engine->FinishScenario(s);
+  }
+}
+
+void FastEngineGroup::Complete(std::size_t member) { members_->engines[member]->Complete(); }
 
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source) {
   return std::make_unique<FastEngine>(run, source);

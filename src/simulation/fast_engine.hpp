@@ -5,12 +5,41 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "simulation/scenario_engine.hpp"
 
 namespace creditsim {
 
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source);
+
+// Runs over the same portfolio inputs (the shards of a sharded run, which
+// differ only in their generators and output arrays), advanced side by side
+// on the calling thread. Each scenario step draws every run's issuer shocks,
+// correlates them all in one pass over the factor, then finishes each run's
+// scenario on its own. Every run ends exactly as it would have alone; the
+// runs share one packed copy of the factor.
+class FastEngineGroup {
+ public:
+  // `runs` must share their inputs; each draws from its own source. Both
+  // must outlive the group. With `mergedInto`, the runs are shards that
+  // start from empty tails and will be merged into that host's arrays:
+  // their tails then keep only what can reach the merged result (they share
+  // bounds, see RestOfPortfolioStore::ShareBound), which leaves the merge
+  // unchanged but makes each run's own tails incomplete.
+  FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
+                  const SimulationRun* mergedInto = nullptr);
+  ~FastEngineGroup();
+
+  // Runs scenarios first .. lasts[k] - 1 of each run members[k], in step.
+  void RunScenarios(std::span<const std::size_t> members, std::int32_t first, std::span<const std::int32_t> lasts);
+  // As ScenarioEngine::Complete, for one run.
+  void Complete(std::size_t member);
+
+ private:
+  struct Members;
+  std::unique_ptr<Members> members_;
+};
 
 // Bytes of working memory the fast engine made last (on any thread)
 // allocated, once, when it was made. Engines of one run's shards have the

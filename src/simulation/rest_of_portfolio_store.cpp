@@ -80,7 +80,8 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
     for (std::ptrdiff_t a = 0; a < M_; ++a) run.assetRestPnl[a] = L - assetPnl[a];
     return;
   }
-  const std::int32_t count = FindRestOfPortfolioCandidates(L, assetPnl, top_, M_, run.assetRestPnl, candidates_);
+  const double* limit = sharedBound_ != nullptr ? sharedBound_ : top_;
+  const std::int32_t count = FindRestOfPortfolioCandidates(L, assetPnl, limit, M_, run.assetRestPnl, candidates_);
   for (std::int32_t k = 0; k < count; ++k) {
     const std::ptrdiff_t a = candidates_[k];
     const double rest = run.assetRestPnl[a];
@@ -92,7 +93,15 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
       ordered_[a] = 0;
     }
     top_[a] = column[K_ - 1];
+    if (sharedBound_ != nullptr && top_[a] < sharedBound_[a]) sharedBound_[a] = top_[a];
     changed_ = true;
+  }
+}
+
+void RestOfPortfolioStore::ShareBound(double* bound) {
+  sharedBound_ = bound;
+  for (std::int32_t a = 0; a < M_ && K_ > 0; ++a) {
+    if (top_[a] < bound[a]) bound[a] = top_[a];
   }
 }
 

@@ -40,6 +40,15 @@ class RestOfPortfolioStore {
   // Writes the columns back into the host's tailRestPnl.
   void WriteBack(const SimulationRun& run);
 
+  // For runs whose tails will only be merged with others' (shards run side
+  // by side): `bound` holds per asset a value that at least K values of the
+  // merged result are known not to exceed. A value above it can never reach
+  // the merged column, so it is not inserted here; every insertion lowers
+  // the bound to this column's top. Only for runs that start from empty
+  // (+infinity) columns; results merged through the stable merge are then
+  // unchanged, bit for bit.
+  void ShareBound(double* bound);
+
  private:
   int K_ = 0;
   std::int32_t M_ = 0;
@@ -47,6 +56,7 @@ class RestOfPortfolioStore {
   std::uint8_t* ordered_ = nullptr;  // per asset: column ascending and free of NaN
   double* top_ = nullptr;            // per asset: its column's top slot, side by side
   std::int32_t* candidates_ = nullptr;  // assets to insert in the current scenario
+  double* sharedBound_ = nullptr;       // per asset, see ShareBound
   bool changed_ = false;
 };
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "progress/host_progress_reporter.hpp"
@@ -157,6 +158,16 @@ bool HostTailsAreOrdered(const SimulationRun& host) {
     if (!ListIsOrdered(host.tailRestPnl + a, K, host.assetCount)) return false;
   }
   return true;
+}
+
+void HostTailBounds(const SimulationRun& host, double& mainBound, double* restBound) {
+  const int K = host.tailSize;
+  const std::ptrdiff_t M = host.assetCount;
+  constexpr double kNoBound = std::numeric_limits<double>::infinity();
+  mainBound = ListIsOrdered(host.tailPnl, K, 1) ? host.tailPnl[K - 1] : kNoBound;
+  for (std::ptrdiff_t a = 0; a < M; ++a) {
+    restBound[a] = ListIsOrdered(host.tailRestPnl + a, K, M) ? host.tailRestPnl[(K - 1) * M + a] : kNoBound;
+  }
 }
 
 void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine) {

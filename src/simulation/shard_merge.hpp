@@ -13,6 +13,13 @@ namespace creditsim {
 // shards that started from empty tails can be merged instead of replayed.
 bool HostTailsAreOrdered(const SimulationRun& host);
 
+// Starting bounds for shards whose tails will be merged into the host's
+// (see RestOfPortfolioStore::ShareBound): the last slot of each host list
+// that is ascending and free of NaN, +infinity for any other. The merged
+// lists keep K values not above such a slot, so a shard value above it can
+// never reach them. `restBound` has one entry per asset; needs K >= 1.
+void HostTailBounds(const SimulationRun& host, double& mainBound, double* restBound);
+
 // Leaves in the host's arrays what running the shards one after another on
 // them would leave.
 void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine);

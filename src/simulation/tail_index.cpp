@@ -29,6 +29,7 @@ void TailIndex::Load(const SimulationRun& run) {
 
 void TailIndex::Insert(const SimulationRun& run, double L, double spreadMultiplier, const double* assetPnl,
                        const RatingCode* ratings) {
+  if (sharedBound_ != nullptr && L > *sharedBound_) return;
   const int pos = TailInsertPosition(L, pnl_, K_);
   if (pos == K_) return;
   const std::int32_t freed = row_[K_ - 1];
@@ -44,6 +45,12 @@ void TailIndex::Insert(const SimulationRun& run, double L, double spreadMultipli
   std::copy_n(assetPnl, M, run.tailAssetPnl + freed * M);
   std::copy_n(ratings, N, run.tailRating + freed * N);
   changed_ = true;
+  if (sharedBound_ != nullptr && pnl_[K_ - 1] < *sharedBound_) *sharedBound_ = pnl_[K_ - 1];
+}
+
+void TailIndex::ShareBound(double* bound) {
+  sharedBound_ = bound;
+  if (K_ > 0 && pnl_[K_ - 1] < *bound) *bound = pnl_[K_ - 1];
 }
 
 void TailIndex::MoveRow(const SimulationRun& run, int from, int to) {

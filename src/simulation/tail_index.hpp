@@ -35,6 +35,11 @@ class TailIndex {
   // host's layout: slot i in row i.
   void WriteBack(const SimulationRun& run);
 
+  // As RestOfPortfolioStore::ShareBound, for the scenario P&L: a scenario
+  // above `*bound` is not inserted, and insertions lower it to this store's
+  // last slot.
+  void ShareBound(double* bound);
+
  private:
   void MoveRow(const SimulationRun& run, int from, int to);
 
@@ -45,6 +50,7 @@ class TailIndex {
   std::int32_t* placed_ = nullptr;  // rows already restored, during WriteBack
   double* scratchAssets_ = nullptr;
   RatingCode* scratchRatings_ = nullptr;
+  double* sharedBound_ = nullptr;
   bool changed_ = false;
 };
 

@@ -2,8 +2,12 @@
 // leaves behind, and the number of random values each scenario takes.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "numerics/random_source.hpp"
+#include "support/bit_equal.hpp"
 #include "support/case_runner.hpp"
+#include "support/random_case.hpp"
 
 namespace creditsim {
 namespace {
@@ -125,6 +129,43 @@ TEST(Driver, TwoRunsWithTheSameSeedPairUpTheirTails) {
   EXPECT_EQ(tail[0], tail[1]);
   EXPECT_EQ(tail[2], tail[3]);
   EXPECT_LT(tail[1], tail[2]);
+}
+
+TEST(Driver, RunsSideBySideEndAsEachRunAlone) {
+  // Four copies of a random case with their own seeds, lengths and
+  // cancellation points, run side by side, against each copy run alone.
+  std::mt19937_64 random(31);
+  for (int trial = 0; trial < 24; ++trial) {
+    const cli::HostCase base = testing::MakeRandomCase(random, {.allowNaN = trial % 3 == 0});
+    const int N = base.IssuerCount(), M = base.AssetCount();
+    const int cancelAt[] = {-1, trial % 3, -1, 1};
+    std::vector<cli::HostCase> together(4, base), alone(4, base);
+    std::vector<SimulationRun> runs;
+    std::vector<std::uint32_t> seeds;
+    std::vector<testing::RecordingReporter> reporters;
+    for (int k = 0; k < 4; ++k) {
+      together[k].scenarioCount = alone[k].scenarioCount = std::max(0, base.scenarioCount - 41 * k);
+      runs.push_back(ValidateSimulation(cli::ArraysOf(together[k]), cli::ParametersOf(together[k]), N, M));
+      seeds.push_back(1000u * static_cast<std::uint32_t>(trial) + static_cast<std::uint32_t>(k));
+      reporters.emplace_back(cancelAt[k]);
+    }
+    std::vector<ProgressReporter*> reporting;
+    for (auto& reporter : reporters) reporting.push_back(&reporter);
+    const std::vector<RunResult> results = RunSimulationsSideBySide(runs, seeds, reporting);
+    for (int k = 0; k < 4; ++k) {
+      const SimulationRun run = ValidateSimulation(cli::ArraysOf(alone[k]), cli::ParametersOf(alone[k]), N, M);
+      testing::RecordingReporter reporter(cancelAt[k]);
+      const RunResult expected = RunSimulation(run, seeds[static_cast<std::size_t>(k)], reporter, Engine::Fast);
+      const std::string where = "trial " + std::to_string(trial) + " run " + std::to_string(k);
+      EXPECT_EQ(results[static_cast<std::size_t>(k)].scenariosRun, expected.scenariosRun) << where;
+      EXPECT_EQ(results[static_cast<std::size_t>(k)].cancelled, expected.cancelled) << where;
+      EXPECT_EQ(reporters[static_cast<std::size_t>(k)].calls, reporter.calls) << where;
+      for (int i = 0; i < cli::kArrayCount; ++i) {
+        EXPECT_TRUE(testing::BitEqual(together[k].arrays[i].doubles, alone[k].arrays[i].doubles)) << where << " " << i;
+        EXPECT_TRUE(testing::BitEqual(together[k].arrays[i].ints, alone[k].arrays[i].ints)) << where << " " << i;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
     for (auto& f : factor) f = values.Next(0.01);
     std::vector<double> panels(FactorPanelDoubles(n));
     PackFactorPanels(factor.data(), n, panels.data());
-    constexpr int kVectors = 3;
+    constexpr int kVectors = 6;  // passes of 4, then the 2 left over
     std::vector<std::vector<double>> shocks(kVectors), vector(kVectors), scalar(kVectors);
     std::vector<const double*> in;
     std::vector<double*> outVector, outScalar;
@@ -108,22 +108,22 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
 TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
   Values values(11);
   for (std::size_t count : {std::size_t{8}, std::size_t{16}, std::size_t{1000}}) {
-    const std::size_t issuers = 13;
-    std::vector<double> rule(count), value(count), spread(count), duration(count), gradeSpread(count * 8);
-    std::vector<std::int64_t> issuer(count), gradeSlot(issuers + 1);
+    const std::int32_t issuers = 13;  // then the kSpareIssuers spare ones
+    std::vector<double> value(count), spread(count), duration(count), planes(count * kSpreadPlanes);
+    std::vector<std::int32_t> issuer(count);
+    std::vector<std::int64_t> planeStart(issuers + kSpareIssuers);
     for (std::size_t a = 0; a < count; ++a) {
-      rule[a] = static_cast<double>(values.Engine()() % 4);
-      issuer[a] = values.Engine()() % (issuers + 1);
+      issuer[a] = static_cast<std::int32_t>(values.Engine()() % (issuers + kSpareIssuers));
       value[a] = values.Next();
       spread[a] = values.Next() * 200;
       duration[a] = values.Next() * 5;
-      for (int g = 0; g < 8; ++g) gradeSpread[a * 8 + g] = values.Next() * 300;
     }
-    for (auto& slot : gradeSlot) slot = values.Engine()() % 8;
-    const RepricingColumns columns{count, rule.data(), issuer.data(), gradeSpread.data(),
-                                   value.data(), spread.data(), duration.data()};
+    for (auto& p : planes) p = values.Next() * 300;
+    for (auto& start : planeStart) start = static_cast<std::int64_t>(values.Engine()() % kSpreadPlanes * count);
+    const RepricingColumns columns{count, issuers, issuer.data(), planes.data(), value.data(), spread.data(),
+                                   duration.data()};
     for (double multiplier : {1.0, 0.37, 2.5, kInf}) {
-      const RepricingScenario scenario{gradeSlot.data(), multiplier, values.Next(), values.Next()};
+      const RepricingScenario scenario{planeStart.data(), multiplier, values.Next(), values.Next()};
       std::vector<double> scalar(count, 99.0);
       RepriceAssetsScalar(columns, scenario, scalar.data());
       OnEveryTarget([&] {
