@@ -30,7 +30,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -161,6 +163,10 @@ class FastEngine final : public ScenarioEngine {
     tails_.ShareBound(mainBound);
     restTails_.ShareBound(restBound);
   }
+
+  const TailIndex& Tails() const { return tails_; }
+  const RestOfPortfolioStore& RestTails() const { return restTails_; }
+  int TailSize() const { return run_.tailSize; }
 
   void Complete() override {
     if (!scenariosRun_) return;
@@ -294,6 +300,46 @@ struct FastEngineGroup::Members {
   // Tail bounds shared by runs that are merged afterwards.
   double mainBound = 0;
   std::vector<double> restBound;
+
+  // Lowers each bound to a value that at least K values of the runs' lists
+  // taken together do not exceed: those values all reach the merge, so
+  // nothing above them can be among the K it keeps. With G ascending lists,
+  // each list's first ceil(K / G) values lie at or below its entry number
+  // ceil(K / G), so the largest of those G entries is such a value. The
+  // runs' lists fill alike, so it lies close to the K-th lowest of all of
+  // them, far below any one run's own last slot.
+  void TightenBounds() {
+    const int K = engines[0]->TailSize();
+    const int q = (K + static_cast<int>(engines.size()) - 1) / static_cast<int>(engines.size()) - 1;
+    bool ordered = true;
+    double bound = -std::numeric_limits<double>::infinity();
+    for (auto& engine : engines) {
+      const double* list = engine->Tails().SlotPnl();
+      ordered = ordered && AscendingWithoutNaN(list, q + 1);
+      bound = std::max(bound, list[q]);
+    }
+    if (ordered) LowerTo(mainBound, bound);
+    for (std::int32_t a = 0; a < static_cast<std::int32_t>(restBound.size()); ++a) {
+      ordered = true;
+      bound = -std::numeric_limits<double>::infinity();
+      for (auto& engine : engines) {
+        ordered = ordered && engine->RestTails().Ordered(a);
+        bound = std::max(bound, engine->RestTails().Column(a)[q]);
+      }
+      if (ordered) LowerTo(restBound[static_cast<std::size_t>(a)], bound);
+    }
+  }
+
+  static bool AscendingWithoutNaN(const double* list, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (std::isnan(list[i]) || (i > 0 && list[i - 1] > list[i])) return false;
+    }
+    return true;
+  }
+
+  static void LowerTo(double& bound, double value) {
+    if (value < bound) bound = value;
+  }
 };
 
 FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
@@ -333,10 +379,11 @@ void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::in
       m.shocks.push_back(engine->DrawIssuerShocks());
       m.correlated.push_back(engine->CorrelatedBuffer());
     }
-    if (m.stepping.empty()) return;
+    if (m.stepping.empty()) break;
     CorrelateShocks(panels, N, m.shocks.data(), m.correlated.data(), static_cast<int>(m.stepping.size()));
     for (FastEngine* engine : m.stepping) engine->FinishScenario(s);
   }
+  if (!m.restBound.empty()) m.TightenBounds();
 }
 
 void FastEngineGroup::Complete(std::size_t member) { members_->engines[member]->Complete(); }

@@ -49,6 +49,10 @@ class RestOfPortfolioStore {
   // unchanged, bit for bit.
   void ShareBound(double* bound);
 
+  // Asset a's column (K slots), and whether it is ascending and free of NaN.
+  const double* Column(std::int32_t a) const { return columns_ + static_cast<std::ptrdiff_t>(a) * K_; }
+  bool Ordered(std::int32_t a) const { return ordered_[a] != 0; }
+
  private:
   int K_ = 0;
   std::int32_t M_ = 0;

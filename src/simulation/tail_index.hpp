@@ -40,6 +40,9 @@ class TailIndex {
   // last slot.
   void ShareBound(double* bound);
 
+  // The scenario P&L of the slots, in slot order.
+  const double* SlotPnl() const { return pnl_; }
+
  private:
   void MoveRow(const SimulationRun& run, int from, int to);
 
