@@ -59,6 +59,19 @@ CREDITSIM_API ShardResult RunShard(const SimulationArrays& arrays, const Simulat
                                    std::uint32_t seed, std::int32_t scenarioCount,
                                    const SimulationOptions& options = {});
 
+// Runs several shards on the calling thread for a later MergeShardResults
+// into the same host arrays: the fast engine advances up to four of them
+// side by side, sharing each pass over the correlation factor. Because the
+// results are only for that merge, each shard's tails keep only the values
+// that can reach it (the merge is the same, bit for bit, as with RunShard;
+// a shard's own tails are not). Shard k starts from seeds[k] and runs
+// scenarioCounts[k] scenarios.
+CREDITSIM_API std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays,
+                                                         const SimulationParameters& parameters,
+                                                         std::span<const std::uint32_t> seeds,
+                                                         std::span<const std::int32_t> scenarioCounts,
+                                                         const SimulationOptions& options = {});
+
 // Merges shard results, in shard order, into the host's arrays, leaving
 // exactly what running shard 0, then shard 1 on shard 0's output arrays,
 // ... would leave (scenarioPnl concatenated in shard order from position 0).

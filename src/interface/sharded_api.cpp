@@ -141,6 +141,29 @@ ShardResult RunShard(const SimulationArrays& arrays, const SimulationParameters&
   return RunOneShard(host, seed, scenarioCount, reporter, options.engine);
 }
 
+std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const SimulationParameters& parameters,
+                                          std::span<const std::uint32_t> seeds,
+                                          std::span<const std::int32_t> scenarioCounts,
+                                          const SimulationOptions& options) {
+  if (seeds.size() != scenarioCounts.size()) throw Error(CREDITSIM_ERROR_COUNT_RANGE, "RunShardsForMerge: seeds and scenarioCounts differ in length");
+  SimulationParameters hostParameters = parameters;
+  hostParameters.scenarioCount = 0;  // each shard writes its own scenario array
+  const SimulationRun host = ValidateSimulation(arrays, hostParameters);
+  const ShardPlan plan{0, {scenarioCounts.begin(), scenarioCounts.end()}, {seeds.begin(), seeds.end()}};
+  std::vector<ShardResult> results(seeds.size());
+  for (std::size_t first = 0; first < results.size(); first += kShardsSideBySide) {
+    const std::size_t count = std::min(kShardsSideBySide, results.size() - first);
+    std::vector<std::unique_ptr<HostProgressReporter>> reporters;
+    std::vector<ProgressReporter*> reporting;
+    for (std::size_t k = 0; k < count; ++k) {
+      reporters.push_back(std::make_unique<HostProgressReporter>(MakeDisplayFor(options), options.cancel, options.pace));
+      reporting.push_back(reporters.back().get());
+    }
+    RunShardGroup(host, plan, first, count, reporting, options.engine, results);
+  }
+  return results;
+}
+
 std::vector<std::int32_t> PlanShards(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                      std::int32_t shardCount) {
   return MakeShardPlan(ValidateSimulation(arrays, parameters), 0, shardCount).scenarios;

@@ -64,11 +64,17 @@ TEST(Shards, MergeEqualsRunningTheShardsOneAfterAnother) {
     const auto counts = Shares(merged.scenarioCount, shards);
 
     std::vector<ShardResult> results;
-    for (int i = 0; i < shards; ++i) {
-      SimulationOptions options;
-      options.engine = trial % 2 ? Engine::Fast : Engine::Reference;
-      results.push_back(RunShard(cli::ArraysOf(merged), cli::ParametersOf(merged), ShardSeed(seed, i, shards),
-                                 counts[static_cast<std::size_t>(i)], options));
+    SimulationOptions options;
+    options.engine = trial % 2 ? Engine::Fast : Engine::Reference;
+    std::vector<std::uint32_t> seeds;
+    for (int i = 0; i < shards; ++i) seeds.push_back(ShardSeed(seed, i, shards));
+    if (trial % 3 == 2) {  // side by side, keeping only what can reach the merge
+      results = RunShardsForMerge(cli::ArraysOf(merged), cli::ParametersOf(merged), seeds, counts, options);
+    } else {
+      for (int i = 0; i < shards; ++i) {
+        results.push_back(RunShard(cli::ArraysOf(merged), cli::ParametersOf(merged), seeds[static_cast<std::size_t>(i)],
+                                   counts[static_cast<std::size_t>(i)], options));
+      }
     }
     MergeShardResults(cli::ArraysOf(merged), cli::ParametersOf(merged), results);
     RunSequentially(sequential, seed, shards, counts);
