@@ -81,7 +81,8 @@ constexpr std::size_t kShardsSideBySide = 4;
 // Runs shards first .. first + count - 1 of the plan into `results`, side by
 // side with the fast engine, one after another with the reference engine.
 void RunShardGroup(const SimulationRun& host, const ShardPlan& plan, std::size_t first, std::size_t count,
-                   std::span<ProgressReporter* const> reporters, Engine engine, std::vector<ShardResult>& results) {
+                   std::span<ProgressReporter* const> reporters, Engine engine, MergeBounds& bounds,
+                   std::vector<ShardResult>& results) {
   if (engine == Engine::Reference || count == 1) {
     for (std::size_t k = 0; k < count; ++k) {
       const std::size_t i = first + k;
@@ -96,7 +97,7 @@ void RunShardGroup(const SimulationRun& host, const ShardPlan& plan, std::size_t
     runs.push_back(ShardRun(host, results[i], plan.scenarios[i]));
   }
   const std::vector<RunResult> outcomes =
-      RunSimulationsSideBySide(runs, std::span(plan.seeds).subspan(first, count), reporters, &host);
+      RunSimulationsSideBySide(runs, std::span(plan.seeds).subspan(first, count), reporters, &bounds);
   for (std::size_t k = 0; k < count; ++k) RecordRun(results[first + k], outcomes[k]);
 }
 
@@ -151,6 +152,7 @@ std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const
   const SimulationRun host = ValidateSimulation(arrays, hostParameters);
   const ShardPlan plan{0, {scenarioCounts.begin(), scenarioCounts.end()}, {seeds.begin(), seeds.end()}};
   std::vector<ShardResult> results(seeds.size());
+  MergeBounds bounds(host);
   for (std::size_t first = 0; first < results.size(); first += kShardsSideBySide) {
     const std::size_t count = std::min(kShardsSideBySide, results.size() - first);
     std::vector<std::unique_ptr<HostProgressReporter>> reporters;
@@ -159,7 +161,7 @@ std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const
       reporters.push_back(std::make_unique<HostProgressReporter>(MakeDisplayFor(options), options.cancel, options.pace));
       reporting.push_back(reporters.back().get());
     }
-    RunShardGroup(host, plan, first, count, reporting, options.engine, results);
+    RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results);
   }
   return results;
 }
@@ -189,6 +191,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<std::int64_t> done{0};
   std::atomic<bool> cancel{false};
   std::atomic<std::size_t> nextShard{0};
+  MergeBounds bounds(host);
   const int workers = WorkerCount(sharding);
   const std::size_t shardCount = results.size();
   const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1, kShardsSideBySide);
@@ -206,7 +209,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
         std::vector<ShardReporter> reporters(count, ShardReporter(done, cancel, options.cancel));
         std::vector<ProgressReporter*> reporting;
         for (ShardReporter& reporter : reporters) reporting.push_back(&reporter);
-        RunShardGroup(host, plan, first, count, reporting, options.engine, results);
+        RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results);
       }
     } catch (...) {
       std::lock_guard lock(mutex);

@@ -47,7 +47,7 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
 std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
                                                 std::span<const std::uint32_t> seeds,
                                                 std::span<ProgressReporter* const> reporters,
-                                                const SimulationRun* mergedInto) {
+                                                MergeBounds* bounds) {
   const std::size_t count = runs.size();
   std::vector<RunResult> results(count);
   std::vector<RandomSource> sources(count);
@@ -64,7 +64,7 @@ std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> r
     runningSources.push_back(&sources[k]);
     runIndex.push_back(k);
   }
-  FastEngineGroup engines(running, runningSources, mergedInto);
+  FastEngineGroup engines(running, runningSources, bounds);
   std::vector<std::size_t> members;
   std::vector<std::int32_t> lasts;
   for (std::int64_t s = 0;; s += kScenariosPerCheck) {

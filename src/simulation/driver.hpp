@@ -9,6 +9,7 @@
 
 #include "creditsim/creditsim.hpp"
 #include "progress/progress_reporter.hpp"
+#include "simulation/merge_bounds.hpp"
 #include "simulation/simulation_run.hpp"
 
 namespace creditsim {
@@ -34,11 +35,11 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
 // that their scenarios share each pass over the factor. Each run has its own
 // seed and reporter, sees the same sequence of checks as under
 // RunSimulation, and ends exactly as RunSimulation would leave it, except
-// that with `mergedInto` (shards started from empty tails, to be merged into
-// that host) their tails keep only what can reach the merged result.
+// that with `bounds` (shards started from empty tails, to be merged into the
+// bounds' host) their tails keep only what can reach the merged result.
 std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
                                                 std::span<const std::uint32_t> seeds,
                                                 std::span<ProgressReporter* const> reporters,
-                                                const SimulationRun* mergedInto = nullptr);
+                                                MergeBounds* bounds = nullptr);
 
 }  // namespace creditsim

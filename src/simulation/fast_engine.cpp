@@ -43,7 +43,6 @@
 #include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
-#include "simulation/shard_merge.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/tail_index.hpp"
 #include "simulation/working_memory.hpp"
@@ -298,6 +297,7 @@ struct FastEngineGroup::Members {
   std::vector<const double*> shocks;
   std::vector<double*> correlated;
   // Tail bounds shared by runs that are merged afterwards.
+  MergeBounds* shared = nullptr;
   double mainBound = 0;
   std::vector<double> restBound;
 
@@ -328,6 +328,7 @@ struct FastEngineGroup::Members {
       }
       if (ordered) LowerTo(restBound[static_cast<std::size_t>(a)], bound);
     }
+    shared->Exchange(mainBound, restBound);
   }
 
   static bool AscendingWithoutNaN(const double* list, int count) {
@@ -343,16 +344,18 @@ struct FastEngineGroup::Members {
 };
 
 FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
-                                 const SimulationRun* mergedInto)
+                                 MergeBounds* bounds)
     : members_(std::make_unique<Members>()) {
   Members& m = *members_;
   for (std::size_t k = 0; k < runs.size(); ++k) {
     const double* panels = k == 0 ? nullptr : m.engines[0]->Panels();
     m.engines.push_back(std::make_unique<FastEngine>(runs[k], *sources[k], panels));
   }
-  if (mergedInto != nullptr && mergedInto->tailSize >= 1) {
-    m.restBound.resize(static_cast<std::size_t>(mergedInto->assetCount));
-    HostTailBounds(*mergedInto, m.mainBound, m.restBound.data());
+  if (bounds != nullptr && bounds->Active() && !m.engines.empty()) {
+    m.shared = bounds;
+    m.mainBound = std::numeric_limits<double>::infinity();
+    m.restBound.assign(static_cast<std::size_t>(bounds->AssetCount()), m.mainBound);
+    bounds->Exchange(m.mainBound, m.restBound);
     for (auto& engine : m.engines) engine->ShareTailBounds(&m.mainBound, m.restBound.data());
   }
   m.stepping.reserve(runs.size());
@@ -361,6 +364,8 @@ FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<
 }
 
 FastEngineGroup::~FastEngineGroup() = default;
+
+constexpr std::int32_t kStepsPerTightening = 16;
 
 void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::int32_t first,
                                    std::span<const std::int32_t> lasts) {
@@ -382,8 +387,10 @@ void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::in
     if (m.stepping.empty()) break;
     CorrelateShocks(panels, N, m.shocks.data(), m.correlated.data(), static_cast<int>(m.stepping.size()));
     for (FastEngine* engine : m.stepping) engine->FinishScenario(s);
+    // Often enough that the runs' first fill of their lists is cut short;
+    // a tightening costs G loads per asset.
+    if (m.shared != nullptr && (s - first) % kStepsPerTightening == kStepsPerTightening - 1) m.TightenBounds();
   }
-  if (!m.restBound.empty()) m.TightenBounds();
 }
 
 void FastEngineGroup::Complete(std::size_t member) { members_->engines[member]->Complete(); }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "simulation/merge_bounds.hpp"
 #include "simulation/scenario_engine.hpp"
 
 namespace creditsim {
@@ -22,13 +23,13 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 class FastEngineGroup {
  public:
   // `runs` must share their inputs; each draws from its own source. Both
-  // must outlive the group. With `mergedInto`, the runs are shards that
-  // start from empty tails and will be merged into that host's arrays:
-  // their tails then keep only what can reach the merged result (they share
-  // bounds, see RestOfPortfolioStore::ShareBound), which leaves the merge
-  // unchanged but makes each run's own tails incomplete.
+  // must outlive the group. With `bounds`, the runs are shards that start
+  // from empty tails and will be merged into the host the bounds were made
+  // for: their tails then keep only what can reach the merged result (see
+  // MergeBounds), which leaves the merge unchanged but makes each run's own
+  // tails incomplete.
   FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
-                  const SimulationRun* mergedInto = nullptr);
+                  MergeBounds* bounds = nullptr);
   ~FastEngineGroup();
 
   // Runs scenarios first .. lasts[k] - 1 of each run members[k], in step.
