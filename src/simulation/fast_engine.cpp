@@ -104,6 +104,10 @@ class FastEngine final : public ScenarioEngine {
     Layout(memory_);
     lastWorkingBytes.store(memory_.Capacity(), std::memory_order_relaxed);
     lastUsedHelper.store(overlap_, std::memory_order_relaxed);
+    for (std::int32_t i0 = 0; overlap_ && i0 < run_.issuerCount; i0 += kPanelRows) {
+      panelStarts_.push_back(PanelOffset(run_.issuerCount, i0));
+    }
+    ticket_.store(panelStarts_.size(), std::memory_order_relaxed);  // no product open
 
     if (ownsPanels_) {
       PackFactorPanels(run_.factor, run_.issuerCount, ownPanels_);
@@ -215,13 +219,17 @@ class FastEngine final : public ScenarioEngine {
       for (std::int32_t s = first; s < last; ++s) {
         while (s - revalued.load(std::memory_order_acquire) >= 2) std::this_thread::yield();
         Migration& slot = slots_[s & 1];
-        Migrate(slot, ahead);
+        DrawIssuerShocks(slot, ahead);
+        CorrelateSharingPanels(s);
+        RateAndDrawSystematic(slot, ahead);
         ahead.Advance(static_cast<std::uint64_t>(plan_.DefaultDraws(slot.newRatings)));
         migrated.store(s + 1, std::memory_order_release);
       }
     });
     for (std::int32_t s = first; s < last; ++s) {
-      while (migrated.load(std::memory_order_acquire) <= s) std::this_thread::yield();
+      while (migrated.load(std::memory_order_acquire) <= s) {
+        if (!HelpWithProduct()) std::this_thread::yield();
+      }
       Migration& slot = slots_[s & 1];
       RandomSource recovery = slot.recovery;
       Revalue(s, slot, recovery);
@@ -230,6 +238,44 @@ class FastEngine final : public ScenarioEngine {
     }
     helper.join();
     source_ = ahead;
+  }
+
+  // The correlated shocks of scenario s (in slot s % 2), panel by panel:
+  // the helper opens the product to the calling thread, which takes panels
+  // too whenever it waits for a migration. At L the product streams the
+  // whole factor from memory, more than the revaluation takes, so both
+  // cores' share of the memory bandwidth goes into it. A panel's rows come
+  // out the same whichever thread computes them.
+  //
+  // The ticket holds the scenario (high half) and the next panel to take
+  // (low half); a thread takes a panel by raising it, and only while it
+  // still names the scenario it read, so that no thread can take a panel
+  // of the next product with the last one's shocks.
+  void CorrelateSharingPanels(std::int32_t s) {
+    panelsDone_.store(0, std::memory_order_relaxed);
+    ticket_.store(static_cast<std::uint64_t>(static_cast<std::uint32_t>(s)) << 32, std::memory_order_release);
+    while (HelpWithProduct()) {
+    }
+    const auto panels = static_cast<std::int32_t>(panelStarts_.size());
+    while (panelsDone_.load(std::memory_order_acquire) < panels) std::this_thread::yield();
+  }
+
+  // Computes one panel of the open product, if any is left.
+  bool HelpWithProduct() {
+    const auto panels = static_cast<std::uint32_t>(panelStarts_.size());
+    std::uint64_t ticket = ticket_.load(std::memory_order_acquire);
+    for (;;) {
+      const auto panel = static_cast<std::uint32_t>(ticket);
+      if (panel >= panels) return false;
+      if (ticket_.compare_exchange_weak(ticket, ticket + 1, std::memory_order_acq_rel)) {
+        const auto s = static_cast<std::int32_t>(ticket >> 32);
+        const Migration& slot = slots_[s & 1];
+        const std::int32_t i0 = static_cast<std::int32_t>(panel) * kPanelRows;
+        CorrelateShockPanel(panels_ + panelStarts_[panel], run_.issuerCount, i0, slot.shocks, slot.correlated);
+        panelsDone_.fetch_add(1, std::memory_order_release);
+        return true;
+      }
+    }
   }
 
   // Issuer shocks, correlated shocks, new ratings and the three systematic
@@ -282,6 +328,10 @@ class FastEngine final : public ScenarioEngine {
   const double* panels_ = nullptr;
   Migration slots_[2];
   const Migration* last_ = &slots_[0];
+  // The product shared between the threads of an overlapped run.
+  std::vector<std::size_t> panelStarts_;  // offset of each panel in panels_
+  std::atomic<std::uint64_t> ticket_{0};
+  std::atomic<std::int32_t> panelsDone_{0};
   AssetRevaluationPlan plan_;
   TailIndex tails_;
   RestOfPortfolioStore restTails_;

@@ -33,6 +33,12 @@ void PackFactorPanels(const double* factor, std::int32_t n, double* panels);
 void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                      int count);
 
+// Rows i0 .. i0 + kPanelRows - 1 (those below n) of the product for one
+// shock vector, from the panel at `panel` (panels + PanelOffset(n, i0)):
+// the same bits as CorrelateShocks gives for those rows. Lets several
+// threads share one product panel by panel.
+void CorrelateShockPanel(const double* panel, std::int32_t n, std::int32_t i0, const double* shocks, double* out);
+
 // The same product, one scalar row sum after another; the definition the
 // vector kernel is tested against.
 void CorrelateShocksScalar(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,

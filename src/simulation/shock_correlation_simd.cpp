@@ -131,6 +131,13 @@ void CorrelatePanelGroup(const double* panel, std::int32_t n, std::int32_t i0, c
   }
 }
 
+void CorrelateShockPanelVector(const double* panel, std::int32_t n, std::int32_t i0, const double* shocks,
+                               double* out) {
+  alignas(64) double sums[kPanelRows];
+  CorrelatePanel(panel, n, i0, shocks, sums);
+  std::copy_n(sums, std::min(kPanelRows, n - i0), out + i0);
+}
+
 void CorrelateShocksVector(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                            int count) {
   alignas(64) double sums[kTogether][kPanelRows];
@@ -154,6 +161,11 @@ HWY_AFTER_NAMESPACE();
 namespace creditsim {
 
 HWY_EXPORT(CorrelateShocksVector);
+HWY_EXPORT(CorrelateShockPanelVector);
+
+void CorrelateShockPanel(const double* panel, std::int32_t n, std::int32_t i0, const double* shocks, double* out) {
+  HWY_DYNAMIC_DISPATCH(CorrelateShockPanelVector)(panel, n, i0, shocks, out);
+}
 
 void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                      int count) {
@@ -166,6 +178,17 @@ void CorrelateShocks(const double* panels, std::int32_t n, const double* const* 
 #else  // no Highway: the scalar kernel gives the same bits
 
 namespace creditsim {
+
+void CorrelateShockPanel(const double* panel, std::int32_t n, std::int32_t i0, const double* shocks, double* out) {
+  for (int r = 0; r < kPanelRows && i0 + r < n; ++r) {
+    double z = 0;
+    for (std::int32_t j = i0; j < n; ++j) {
+      const double product = panel[static_cast<std::size_t>(j - i0) * kPanelRows + r] * shocks[j];
+      z = z + product;
+    }
+    out[i0 + r] = z;
+  }
+}
 
 void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                      int count) {
