@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 #include "simulation/rest_of_portfolio_kernel.hpp"
 #include "simulation/tail_store.hpp"
@@ -44,10 +45,16 @@ double* FirstNotBelow(double* column, int K, double v) {
 }
 
 // Insertion into an ascending, NaN-free column of a value that is not NaN.
+// While a column still ends in empty (+infinity) slots, only the values up
+// to its first empty slot move: moving +infinity onto +infinity would change
+// no bit, and a column that is filling is mostly empty.
 void InsertIntoOrdered(double v, double* column, int K) {
+  constexpr double kEmpty = std::numeric_limits<double>::infinity();
   double* slot = FirstNotBelow(column, K, v);
   if (slot == column + K) return;
-  std::copy_backward(slot, column + K - 1, column + K);
+  double* end = column + K - 1;
+  if (*end == kEmpty) end = FirstNotBelow(slot, static_cast<int>(column + K - slot), kEmpty);
+  std::copy_backward(slot, end, end + 1);
   *slot = v;
 }
 
