@@ -12,9 +12,8 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   N_ = N;
   const std::size_t m = static_cast<std::size_t>(M), n = static_cast<std::size_t>(N);
   padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
-  rule_ = memory.Take<double>(padded_);
-  issuer_ = memory.Take<std::int64_t>(padded_);
-  gradeSpread_ = memory.Take<double>(padded_ * kGradeSpreadStride);
+  issuer_ = memory.Take<std::int32_t>(padded_);
+  spreadPlanes_ = memory.Take<double>(padded_ * kSpreadPlanes);
   value_ = memory.Take<double>(padded_);
   spread_ = memory.Take<double>(padded_);
   duration_ = memory.Take<double>(padded_);
@@ -22,29 +21,36 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   twiceRecoveryMean_ = memory.Take<double>(m);
   creditAssetsStart_ = memory.Take<std::int32_t>(n + 1);
   creditAssets_ = memory.Take<std::int32_t>(m);
-  gradeSlot_ = memory.Take<std::int64_t>(n + 1);
+  currentGrade_ = memory.Take<RatingCode>(n);
+  planeStart_ = memory.Take<std::int64_t>(n + kSpareIssuers);
   defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
   pnl_ = memory.Take<double>(padded_);
 }
 
+std::int64_t AssetRevaluationPlan::PlaneStart(std::int64_t change) const {
+  return (kUnchangedPlane + change) * static_cast<std::int64_t>(padded_);
+}
+
 void AssetRevaluationPlan::Build(const SimulationRun& run) {
   std::fill_n(creditAssetsStart_, N_ + 1, 0);
+  std::copy_n(run.issuerRating, N_, currentGrade_);
+  // Entries of grades an asset cannot reach (current grade + change outside
+  // 1 .. 7) are never read; they hold 0.
+  std::fill_n(spreadPlanes_, padded_ * kSpreadPlanes, 0.0);
   for (std::size_t a = 0; a < padded_; ++a) {
-    rule_[a] = kRuleInactive;
-    issuer_[a] = N_;  // the spare issuer, whose grade slot stays 0
-    std::fill_n(gradeSpread_ + a * kGradeSpreadStride, kGradeSpreadStride, 0.0);
+    issuer_[a] = N_ + kSpareInactive;
     value_[a] = spread_[a] = duration_[a] = 0;
     if (a >= static_cast<std::size_t>(M_)) continue;
     const AssetKind kind = run.assetKind[a];
     value_[a] = run.assetValue[a];
     face_[a] = twiceRecoveryMean_[a] = 0;
     if (IsMarketFactorAsset(kind)) {
-      rule_[a] = kind == kMarketFactor1 ? kRuleMarket1 : kRuleMarket2;
+      issuer_[a] = N_ + (kind == kMarketFactor1 ? kSpareMarket1 : kSpareMarket2);
       continue;
     }
     const int issuer = run.assetIssuer[a];
-    if (run.issuerRating[issuer] == kInactive) continue;
-    rule_[a] = kRuleCredit;
+    const int current = run.issuerRating[issuer];
+    if (current == kInactive) continue;
     issuer_[a] = issuer;
     ++creditAssetsStart_[issuer + 1];
     spread_[a] = run.assetSpread[a];
@@ -55,17 +61,18 @@ void AssetRevaluationPlan::Build(const SimulationRun& run) {
     const double* low = run.spreadTable + run.assetTenorLow[a] * kSpreadTableWidth + SpreadClassOffset(kind);
     const double* high = run.spreadTable + run.assetTenorHigh[a] * kSpreadTableWidth + SpreadClassOffset(kind);
     for (int g = 1; g <= kGradeCount; ++g) {
-      gradeSpread_[a * kGradeSpreadStride + g - 1] = InterpolatedSpread(low[g], high[g], run.assetTenorWeight[a]);
+      spreadPlanes_[PlaneStart(g - current) + static_cast<std::int64_t>(a)] =
+          InterpolatedSpread(low[g], high[g], run.assetTenorWeight[a]);
     }
   }
   // Issuer lists of credit assets, each in ascending asset order.
   for (std::int32_t i = 0; i < N_; ++i) creditAssetsStart_[i + 1] += creditAssetsStart_[i];
-  std::int64_t* cursor = gradeSlot_;  // free until the first scenario
+  std::int64_t* cursor = planeStart_;  // free until the first scenario
   for (std::int32_t i = 0; i < N_; ++i) cursor[i] = creditAssetsStart_[i];
   for (std::int32_t a = 0; a < M_; ++a) {
-    if (rule_[a] == kRuleCredit) creditAssets_[cursor[issuer_[a]]++] = a;
+    if (issuer_[a] < N_) creditAssets_[cursor[issuer_[a]]++] = a;
   }
-  std::fill_n(gradeSlot_, N_ + 1, 0);
+  std::fill_n(planeStart_, N_ + kSpareIssuers, PlaneStart(0));
   std::fill_n(defaultBits_, (M_ + 63) / 64, 0);
 }
 
@@ -73,8 +80,12 @@ bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
   bool any = false;
   for (std::int32_t i = 0; i < N_; ++i) {
     const RatingCode grade = newRatings[i];
-    gradeSlot_[i] = grade >= 1 ? grade - 1 : 0;
-    if (grade != kDefault) continue;
+    if (grade != kDefault) {
+      // Inactive issuers stay at kInactive: a change of 0.
+      planeStart_[i] = PlaneStart(grade - currentGrade_[i]);
+      continue;
+    }
+    planeStart_[i] = PlaneStart(0);
     for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) {
       const std::int32_t a = creditAssets_[k];
       defaultBits_[a / 64] |= std::uint64_t{1} << (a % 64);
@@ -87,8 +98,8 @@ bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
                                      RandomSource& source, double* assetPnl) {
   const bool anyDefault = MarkDefaultedAssets(newRatings);
-  const RepricingColumns columns{padded_, rule_, issuer_, gradeSpread_, value_, spread_, duration_};
-  RepriceAssets(columns, {gradeSlot_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
+  const RepricingColumns columns{padded_, N_, issuer_, spreadPlanes_, value_, spread_, duration_};
+  RepriceAssets(columns, {planeStart_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
   for (std::int32_t word = 0; anyDefault && word < (M_ + 63) / 64; ++word) {
     for (std::uint64_t bits = defaultBits_[word]; bits != 0; bits &= bits - 1) {
       const std::int32_t a = word * 64 + std::countr_zero(bits);
@@ -120,10 +131,12 @@ std::int64_t AssetRevaluationPlan::DefaultDraws(const RatingCode* newRatings) co
 void AssetRevaluationPlan::WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier,
                                            double* assetNewSpread) const {
   for (std::int32_t a = 0; a < M_; ++a) {
-    if (rule_[a] != kRuleCredit) continue;
-    const RatingCode grade = newRatings[issuer_[a]];
-    assetNewSpread[a] =
-        grade == kDefault ? 10000 : gradeSpread_[a * kGradeSpreadStride + grade - 1] * spreadMultiplier;
+    const std::int32_t issuer = issuer_[a];
+    if (issuer >= N_) continue;
+    const RatingCode grade = newRatings[issuer];
+    assetNewSpread[a] = grade == kDefault
+                            ? 10000
+                            : spreadPlanes_[PlaneStart(grade - currentGrade_[issuer]) + a] * spreadMultiplier;
   }
 }
 

@@ -5,7 +5,8 @@
 // issuer, credit asset) never changes during a run, and neither does the
 // interpolated spread of each grade: only the new ratings and the three
 // systematic values vary by scenario. The plan keeps these per-run values
-// in padded columns for the repricing kernel, and lists every issuer's credit
+// in padded columns for the repricing kernel (the rule in the issuer index,
+// the spreads in planes by grade change), and lists every issuer's credit
 // assets so that a default finds its assets without a scan.
 //
 // A scenario then runs in three passes: the kernel prices every asset as if
@@ -24,8 +25,7 @@
 
 namespace creditsim {
 
-// Grade spreads per asset: grade g (1 .. 7) at g - 1 of an 8-wide row.
-inline constexpr int kGradeSpreadStride = 8;
+static_assert(kSpreadPlanes == 2 * kGradeCount - 1, "one spread plane per possible grade change");
 
 class AssetRevaluationPlan {
  public:
@@ -48,16 +48,18 @@ class AssetRevaluationPlan {
   void WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier, double* assetNewSpread) const;
 
  private:
-  // Marks the credit assets of defaulted issuers in defaultBits_ and updates
-  // the grade slots; returns whether any asset defaulted.
+  // Marks the credit assets of defaulted issuers in defaultBits_ and points
+  // every issuer at the spread plane of its grade change; returns whether any
+  // asset defaulted.
   bool MarkDefaultedAssets(const RatingCode* newRatings);
+  // Offset of the spread plane of a grade change.
+  std::int64_t PlaneStart(std::int64_t change) const;
 
   std::int32_t M_ = 0, N_ = 0;
   std::size_t padded_ = 0;
   // Kernel columns (padded).
-  double* rule_ = nullptr;
-  std::int64_t* issuer_ = nullptr;
-  double* gradeSpread_ = nullptr;
+  std::int32_t* issuer_ = nullptr;  // issuer position, or N + kSpare* for non-credit assets
+  double* spreadPlanes_ = nullptr;  // kSpreadPlanes planes of padded_ assets
   double* value_ = nullptr;
   double* spread_ = nullptr;
   double* duration_ = nullptr;
@@ -66,8 +68,9 @@ class AssetRevaluationPlan {
   double* twiceRecoveryMean_ = nullptr;
   std::int32_t* creditAssetsStart_ = nullptr;  // per issuer, into creditAssets_ (N + 1)
   std::int32_t* creditAssets_ = nullptr;
+  RatingCode* currentGrade_ = nullptr;  // per issuer (kInactive for inactive issuers)
   // Per scenario.
-  std::int64_t* gradeSlot_ = nullptr;  // N + 1: the spare issuer N of non-credit assets stays 0
+  std::int64_t* planeStart_ = nullptr;  // N + kSpareIssuers; spare issuers stay at the unchanged plane
   std::uint64_t* defaultBits_ = nullptr;  // one bit per asset: visited in ascending order
   double* pnl_ = nullptr;
 };
