@@ -35,14 +35,16 @@ inline constexpr std::int64_t kUnchangedPlane = 6;
 inline constexpr std::int64_t kSpreadPlanes = 2 * kUnchangedPlane + 1;
 
 // The per-run columns of the kernel, each padded to a whole number of
-// vectors (kRepricingPadding assets; padding assets are inactive).
+// vectors (kRepricingPadding assets; padding assets are inactive). The P&L
+// is written for the assets only, so it can go straight to the host's array.
 inline constexpr std::size_t kRepricingPadding = 8;
 
 struct RepricingColumns {
-  std::size_t count = 0;                // assets, padded: also the length of a plane
+  std::size_t count = 0;                // assets
+  std::size_t padded = 0;               // count rounded up to kRepricingPadding: columns and planes
   std::int32_t issuerCount = 0;         // N; issuer N + kSpare* marks a non-credit asset
   const std::int32_t* issuer = nullptr;  // issuer position, or a spare issuer
-  const double* spreadPlanes = nullptr;  // asset a's spread after a grade change of c at (6 + c) * count + a
+  const double* spreadPlanes = nullptr;  // asset a's spread after a grade change of c at (6 + c) * padded + a
   const double* value = nullptr;
   const double* spread = nullptr;
   const double* duration = nullptr;
@@ -50,7 +52,7 @@ struct RepricingColumns {
 
 struct RepricingScenario {
   // Per issuer (N + kSpareIssuers): start of the plane of its grade change,
-  // (6 + change) * count. Spare issuers point at any plane (their assets
+  // (6 + change) * padded. Spare issuers point at any plane (their assets
   // ignore it), and so may defaulted issuers (their assets are priced again).
   const std::int64_t* planeStart = nullptr;
   double spreadMultiplier = 1;

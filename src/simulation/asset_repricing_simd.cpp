@@ -7,6 +7,8 @@
 // spare issuers selects the lane's result.
 #include "simulation/asset_repricing_kernel.hpp"
 
+#include <algorithm>
+
 #if defined(CREDITSIM_HAVE_HIGHWAY)
 
 #undef HWY_TARGET_INCLUDE
@@ -48,43 +50,69 @@ HWY_INLINE hn::Vec<D> GatherMasked(D d, hn::Mask<D> mask, const hn::TFromD<D>* H
 #endif
 }
 
-void RepriceAssetsVector(const RepricingColumns& c, const RepricingScenario& s, double* pnl) {
-  const hn::ScalableTag<double> d;
-  const hn::RebindToSigned<decltype(d)> di;
-  const hn::Rebind<std::int32_t, decltype(d)> d32;
-  const std::size_t lanes = hn::Lanes(d);
-  const auto multiplier = hn::Set(d, s.spreadMultiplier);
-  const auto move1 = hn::Set(d, s.market1Move);
-  const auto move2 = hn::Set(d, s.market2Move);
-  const auto minusHundred = hn::Set(d, -100.0);
-  const auto hundred = hn::Set(d, 100.0);
-  const auto zero = hn::Zero(d);
-  const std::int64_t N = c.issuerCount;
-  const auto market1 = hn::Set(di, N + kSpareMarket1);
-  const auto market2 = hn::Set(di, N + kSpareMarket2);
-  const auto inactive = hn::Set(di, N + kSpareInactive);
-  const std::int64_t unchangedStart = kUnchangedPlane * static_cast<std::int64_t>(c.count);
-  const auto unchanged = hn::Set(di, unchangedStart);
-  const auto lane = hn::Iota(di, 0);
-  for (std::size_t a = 0; a < c.count; a += lanes) {
-    const auto issuer = hn::PromoteTo(di, hn::LoadU(d32, c.issuer + a));
+// The repricing of one vector of assets, with the scenario's constants.
+class VectorRepricing {
+ public:
+  using D = hn::ScalableTag<double>;
+  using DI = hn::RebindToSigned<D>;
+
+  VectorRepricing(const RepricingColumns& c, const RepricingScenario& s)
+      : c_(c),
+        planeStart_(s.planeStart),
+        multiplier_(hn::Set(d_, s.spreadMultiplier)),
+        move1_(hn::Set(d_, s.market1Move)),
+        move2_(hn::Set(d_, s.market2Move)),
+        market1_(hn::Set(di_, c.issuerCount + std::int64_t{kSpareMarket1})),
+        market2_(hn::Set(di_, c.issuerCount + std::int64_t{kSpareMarket2})),
+        inactive_(hn::Set(di_, c.issuerCount + std::int64_t{kSpareInactive})),
+        unchangedStart_(kUnchangedPlane * static_cast<std::int64_t>(c.padded)),
+        unchanged_(hn::Set(di_, unchangedStart_)),
+        lane_(hn::Iota(di_, 0)) {}
+
+  // P&L of assets a .. a + Lanes(d) - 1.
+  HWY_INLINE hn::Vec<D> At(std::size_t a) const {
+    const hn::Rebind<std::int32_t, D> d32;
+    const auto issuer = hn::PromoteTo(di_, hn::LoadU(d32, c_.issuer + a));
     // Lanes of spare issuers (all at or above market1) stay at the unchanged plane.
-    const auto planeStart = GatherMasked(di, hn::Lt(issuer, market1), s.planeStart, issuer, unchanged);
+    const auto planeStart = GatherMasked(di_, hn::Lt(issuer, market1_), planeStart_, issuer, unchanged_);
     // Lane i reads entry a + i of its plane.
-    const auto base = GatherMasked(d, hn::RebindMask(d, hn::Ne(planeStart, unchanged)), c.spreadPlanes + a,
-                                   hn::Add(planeStart, lane), hn::LoadU(d, c.spreadPlanes + unchangedStart + a));
-    const auto value = hn::LoadU(d, c.value + a);
-    auto x = hn::Sub(hn::Mul(base, multiplier), hn::LoadU(d, c.spread + a));
-    x = hn::Div(x, minusHundred);
-    x = hn::Mul(x, hn::LoadU(d, c.duration + a));
-    x = hn::Div(x, hundred);
+    const auto base = GatherMasked(d_, hn::RebindMask(d_, hn::Ne(planeStart, unchanged_)), c_.spreadPlanes + a,
+                                   hn::Add(planeStart, lane_), hn::LoadU(d_, c_.spreadPlanes + unchangedStart_ + a));
+    const auto value = hn::LoadU(d_, c_.value + a);
+    auto x = hn::Sub(hn::Mul(base, multiplier_), hn::LoadU(d_, c_.spread + a));
+    x = hn::Div(x, hn::Set(d_, -100.0));
+    x = hn::Mul(x, hn::LoadU(d_, c_.duration + a));
+    x = hn::Div(x, hn::Set(d_, 100.0));
     x = hn::Mul(x, value);
     const auto floor = hn::Neg(value);
     x = hn::IfThenElse(hn::Lt(x, floor), floor, x);
-    x = hn::IfThenElse(hn::RebindMask(d, hn::Eq(issuer, market1)), hn::Mul(value, move1), x);
-    x = hn::IfThenElse(hn::RebindMask(d, hn::Eq(issuer, market2)), hn::Mul(value, move2), x);
-    x = hn::IfThenElse(hn::RebindMask(d, hn::Eq(issuer, inactive)), zero, x);
-    hn::StoreU(x, d, pnl + a);
+    x = hn::IfThenElse(hn::RebindMask(d_, hn::Eq(issuer, market1_)), hn::Mul(value, move1_), x);
+    x = hn::IfThenElse(hn::RebindMask(d_, hn::Eq(issuer, market2_)), hn::Mul(value, move2_), x);
+    return hn::IfThenElse(hn::RebindMask(d_, hn::Eq(issuer, inactive_)), hn::Zero(d_), x);
+  }
+
+ private:
+  const D d_;
+  const DI di_;
+  const RepricingColumns& c_;
+  const std::int64_t* planeStart_;
+  const hn::Vec<D> multiplier_, move1_, move2_;
+  const hn::Vec<DI> market1_, market2_, inactive_;
+  const std::int64_t unchangedStart_;
+  const hn::Vec<DI> unchanged_, lane_;
+};
+
+void RepriceAssetsVector(const RepricingColumns& c, const RepricingScenario& s, double* pnl) {
+  const VectorRepricing::D d;
+  const std::size_t lanes = hn::Lanes(d);
+  const VectorRepricing repricing(c, s);
+  std::size_t a = 0;
+  for (; a + lanes <= c.count; a += lanes) hn::StoreU(repricing.At(a), d, pnl + a);
+  if (a < c.count) {
+    // The last, partial vector: the columns are padded, the P&L is not.
+    HWY_ALIGN double last[hn::MaxLanes(d)];
+    hn::Store(repricing.At(a), d, last);
+    std::copy_n(last, c.count - a, pnl + a);
   }
 }
 

@@ -24,7 +24,6 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   currentGrade_ = memory.Take<RatingCode>(n);
   planeStart_ = memory.Take<std::int64_t>(n + kSpareIssuers);
   defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
-  pnl_ = memory.Take<double>(padded_);
 }
 
 std::int64_t AssetRevaluationPlan::PlaneStart(std::int64_t change) const {
@@ -98,13 +97,15 @@ bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
                                      RandomSource& source, double* assetPnl) {
   const bool anyDefault = MarkDefaultedAssets(newRatings);
-  const RepricingColumns columns{padded_, N_, issuer_, spreadPlanes_, value_, spread_, duration_};
-  RepriceAssets(columns, {planeStart_, factors.spreadMultiplier, factors.market1Move, factors.market2Move}, pnl_);
+  const RepricingColumns columns{static_cast<std::size_t>(M_), padded_, N_, issuer_, spreadPlanes_,
+                                 value_, spread_, duration_};
+  RepriceAssets(columns, {planeStart_, factors.spreadMultiplier, factors.market1Move, factors.market2Move},
+                assetPnl);
   for (std::int32_t word = 0; anyDefault && word < (M_ + 63) / 64; ++word) {
     for (std::uint64_t bits = defaultBits_[word]; bits != 0; bits &= bits - 1) {
       const std::int32_t a = word * 64 + std::countr_zero(bits);
       const double rate = NextUniform(source) * twiceRecoveryMean_[a];
-      pnl_[a] = DefaultPnl(rate, face_[a], value_[a]);
+      assetPnl[a] = DefaultPnl(rate, face_[a], value_[a]);
     }
     defaultBits_[word] = 0;
   }
@@ -112,11 +113,7 @@ double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const Scenari
   // the sum starts at +0.0 and so is never -0.0, and adding +0.0 to anything
   // else leaves it unchanged, exactly as skipping it does.
   double total = 0;
-  for (std::int32_t a = 0; a < M_; ++a) {
-    const double pnl = pnl_[a];
-    assetPnl[a] = pnl;
-    total = total + pnl;
-  }
+  for (std::int32_t a = 0; a < M_; ++a) total = total + assetPnl[a];
   return total;
 }
 

@@ -9,10 +9,11 @@
 // the spreads in planes by grade change), and lists every issuer's credit
 // assets so that a default finds its assets without a scan.
 //
-// A scenario then runs in three passes: the kernel prices every asset as if
-// no issuer had defaulted; the assets of defaulted issuers are priced again,
-// in ascending asset order, each with its recovery draw; and one strict chain
-// of additions sums the scenario in asset order while copying the P&L out.
+// A scenario then runs in three passes over the caller's asset P&L: the
+// kernel prices every asset as if no issuer had defaulted; the assets of
+// defaulted issuers are priced again, in ascending asset order, each with its
+// recovery draw; and one strict chain of additions sums the scenario in asset
+// order.
 #pragma once
 
 #include <cstdint>
@@ -72,7 +73,6 @@ class AssetRevaluationPlan {
   // Per scenario.
   std::int64_t* planeStart_ = nullptr;  // N + kSpareIssuers; spare issuers stay at the unchanged plane
   std::uint64_t* defaultBits_ = nullptr;  // one bit per asset: visited in ascending order
-  double* pnl_ = nullptr;
 };
 
 }  // namespace creditsim

@@ -107,29 +107,32 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
 
 TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
   Values values(11);
-  for (std::size_t count : {std::size_t{8}, std::size_t{16}, std::size_t{1000}}) {
+  for (std::size_t count : {1, 7, 8, 9, 16, 1001}) {
+    const std::size_t padded = (count + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
     const std::int32_t issuers = 13;  // then the kSpareIssuers spare ones
-    std::vector<double> value(count), spread(count), duration(count), planes(count * kSpreadPlanes);
-    std::vector<std::int32_t> issuer(count);
+    std::vector<double> value(padded), spread(padded), duration(padded), planes(padded * kSpreadPlanes);
+    std::vector<std::int32_t> issuer(padded);
     std::vector<std::int64_t> planeStart(issuers + kSpareIssuers);
-    for (std::size_t a = 0; a < count; ++a) {
+    for (std::size_t a = 0; a < padded; ++a) {
       issuer[a] = static_cast<std::int32_t>(values.Engine()() % (issuers + kSpareIssuers));
       value[a] = values.Next();
       spread[a] = values.Next() * 200;
       duration[a] = values.Next() * 5;
     }
     for (auto& p : planes) p = values.Next() * 300;
-    for (auto& start : planeStart) start = static_cast<std::int64_t>(values.Engine()() % kSpreadPlanes * count);
-    const RepricingColumns columns{count, issuers, issuer.data(), planes.data(), value.data(), spread.data(),
-                                   duration.data()};
+    for (auto& start : planeStart) start = static_cast<std::int64_t>(values.Engine()() % kSpreadPlanes * padded);
+    const RepricingColumns columns{count,         padded,       issuers,       issuer.data(),
+                                   planes.data(), value.data(), spread.data(), duration.data()};
     for (double multiplier : {1.0, 0.37, 2.5, kInf}) {
       const RepricingScenario scenario{planeStart.data(), multiplier, values.Next(), values.Next()};
-      std::vector<double> scalar(count, 99.0);
+      // One entry past the assets shows that nothing is written there.
+      std::vector<double> scalar(count + 1, 99.0);
       RepriceAssetsScalar(columns, scenario, scalar.data());
       OnEveryTarget([&] {
-        std::vector<double> vector(count, 99.0);
+        std::vector<double> vector(count + 1, 99.0);
         RepriceAssets(columns, scenario, vector.data());
         EXPECT_TRUE(testing::BitEqual(vector, scalar)) << count << " assets, multiplier " << multiplier;
+        EXPECT_EQ(vector[count], 99.0);
       });
     }
   }
