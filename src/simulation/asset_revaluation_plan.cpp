@@ -1,6 +1,8 @@
 // The per-run columns of the revaluation and its three passes per scenario.
 #include "simulation/asset_revaluation_plan.hpp"
 
+#include "simulation/sums_in_order.hpp"
+
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -96,6 +98,15 @@ bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
 
 double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const ScenarioFactors& factors,
                                      RandomSource& source, double* assetPnl) {
+  PriceAssets(newRatings, factors, source, assetPnl);
+  // Credit assets of inactive issuers hold +0.0 and are added like the rest:
+  // the sum starts at +0.0 and so is never -0.0, and adding +0.0 to anything
+  // else leaves it unchanged, exactly as skipping it does.
+  return SumInOrder(assetPnl, M_);
+}
+
+void AssetRevaluationPlan::PriceAssets(const RatingCode* newRatings, const ScenarioFactors& factors,
+                                       RandomSource& source, double* assetPnl) {
   const bool anyDefault = MarkDefaultedAssets(newRatings);
   const RepricingColumns columns{static_cast<std::size_t>(M_), padded_, N_, issuer_, spreadPlanes_,
                                  value_, spread_, duration_};
@@ -109,12 +120,6 @@ double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const Scenari
     }
     defaultBits_[word] = 0;
   }
-  // Credit assets of inactive issuers hold +0.0 and are added like the rest:
-  // the sum starts at +0.0 and so is never -0.0, and adding +0.0 to anything
-  // else leaves it unchanged, exactly as skipping it does.
-  double total = 0;
-  for (std::int32_t a = 0; a < M_; ++a) total = total + assetPnl[a];
-  return total;
 }
 
 std::int64_t AssetRevaluationPlan::DefaultDraws(const RatingCode* newRatings) const {

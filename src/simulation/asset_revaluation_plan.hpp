@@ -39,6 +39,10 @@ class AssetRevaluationPlan {
   // +0.0.
   double Revalue(const RatingCode* newRatings, const ScenarioFactors& factors, RandomSource& source,
                  double* assetPnl);
+  // Revalue without the sum, for callers that sum several scenarios side by
+  // side (SumsInOrder).
+  void PriceAssets(const RatingCode* newRatings, const ScenarioFactors& factors, RandomSource& source,
+                   double* assetPnl);
 
   // Generator values the scenario's revaluation takes: one per credit asset
   // of a defaulted issuer.

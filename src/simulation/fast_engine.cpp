@@ -44,6 +44,7 @@
 #include "simulation/rating_cuts.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
+#include "simulation/sums_in_order.hpp"
 #include "simulation/tail_index.hpp"
 #include "simulation/working_memory.hpp"
 
@@ -152,9 +153,16 @@ class FastEngine final : public ScenarioEngine {
   double* CorrelatedBuffer() { return slots_[0].correlated; }
   const double* Panels() const { return panels_; }
   std::int32_t IssuerCount() const { return run_.issuerCount; }
-  void FinishScenario(std::int32_t s) {
+  std::int32_t AssetCount() const { return run_.assetCount; }
+  // After the correlation: new ratings, systematic draws and the asset P&L
+  // (in the run's assetPnl); the caller sums it and passes the total on.
+  const double* PriceScenario() {
     RateAndDrawSystematic(slots_[0], source_);
-    Revalue(s, slots_[0], source_);
+    plan_.PriceAssets(slots_[0].newRatings, slots_[0].factors, source_, run_.assetPnl);
+    return run_.assetPnl;
+  }
+  void FinishScenario(std::int32_t s, double total) {
+    Record(s, slots_[0], total);
     last_ = &slots_[0];
     scenariosRun_ = true;
   }
@@ -310,7 +318,11 @@ class FastEngine final : public ScenarioEngine {
 
   // Revaluation (recovery draws from `source`) and both tail stores.
   void Revalue(std::int32_t s, const Migration& slot, RandomSource& source) {
-    const double L = plan_.Revalue(slot.newRatings, slot.factors, source, run_.assetPnl);
+    Record(s, slot, plan_.Revalue(slot.newRatings, slot.factors, source, run_.assetPnl));
+  }
+
+  // The scenario's P&L `L` into scenarioPnl and both tail stores.
+  void Record(std::int32_t s, const Migration& slot, double L) {
     run_.scenarioPnl[s] = L;
     if (run_.tailSize >= 1) tails_.Insert(run_, L, slot.factors.spreadMultiplier, run_.assetPnl, slot.newRatings);
     if (L < 0) restTails_.Merge(run_, L, run_.assetPnl);
@@ -346,6 +358,8 @@ struct FastEngineGroup::Members {
   std::vector<FastEngine*> stepping;
   std::vector<const double*> shocks;
   std::vector<double*> correlated;
+  std::vector<const double*> pnl;
+  std::vector<double> totals;
   // Tail bounds shared by runs that are merged afterwards.
   MergeBounds* shared = nullptr;
   double mainBound = 0;
@@ -423,6 +437,7 @@ void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::in
   if (m.engines.empty()) return;
   const double* panels = m.engines[0]->Panels();
   const std::int32_t N = m.engines[0]->IssuerCount();
+  const std::int32_t assetCount = m.engines[0]->AssetCount();
   for (std::int32_t s = first;; ++s) {
     m.stepping.clear();
     m.shocks.clear();
@@ -436,7 +451,11 @@ void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::in
     }
     if (m.stepping.empty()) break;
     CorrelateShocks(panels, N, m.shocks.data(), m.correlated.data(), static_cast<int>(m.stepping.size()));
-    for (FastEngine* engine : m.stepping) engine->FinishScenario(s);
+    m.pnl.clear();
+    for (FastEngine* engine : m.stepping) m.pnl.push_back(engine->PriceScenario());
+    m.totals.resize(m.pnl.size());
+    SumsInOrder(m.pnl.data(), static_cast<int>(m.pnl.size()), assetCount, m.totals.data());
+    for (std::size_t k = 0; k < m.stepping.size(); ++k) m.stepping[k]->FinishScenario(s, m.totals[k]);
     // Often enough that the runs' first fill of their lists is cut short;
     // a tightening costs G loads per asset.
     if (m.shared != nullptr && (s - first) % kStepsPerTightening == kStepsPerTightening - 1) m.TightenBounds();
