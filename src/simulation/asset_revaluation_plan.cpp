@@ -9,11 +9,24 @@
 
 namespace creditsim {
 
-void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N) {
-  M_ = M;
-  N_ = N;
+void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N,
+                                   const AssetRevaluationPlan* sharedColumns) {
   const std::size_t m = static_cast<std::size_t>(M), n = static_cast<std::size_t>(N);
-  padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
+  if (sharedColumns != nullptr) {
+    *this = *sharedColumns;
+    sharesColumns_ = true;
+  } else {
+    M_ = M;
+    N_ = N;
+    padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
+    AllocateColumns(memory);
+  }
+  planeStart_ = memory.Take<std::int64_t>(n + kSpareIssuers);
+  defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
+}
+
+void AssetRevaluationPlan::AllocateColumns(WorkingMemory& memory) {
+  const std::size_t m = static_cast<std::size_t>(M_), n = static_cast<std::size_t>(N_);
   issuer_ = memory.Take<std::int32_t>(padded_);
   spreadPlanes_ = memory.Take<double>(padded_ * kSpreadPlanes);
   value_ = memory.Take<double>(padded_);
@@ -24,8 +37,6 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
   creditAssetsStart_ = memory.Take<std::int32_t>(n + 1);
   creditAssets_ = memory.Take<std::int32_t>(m);
   currentGrade_ = memory.Take<RatingCode>(n);
-  planeStart_ = memory.Take<std::int64_t>(n + kSpareIssuers);
-  defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
 }
 
 std::int64_t AssetRevaluationPlan::PlaneStart(std::int64_t change) const {
@@ -33,6 +44,12 @@ std::int64_t AssetRevaluationPlan::PlaneStart(std::int64_t change) const {
 }
 
 void AssetRevaluationPlan::Build(const SimulationRun& run) {
+  if (!sharesColumns_) BuildColumns(run);
+  std::fill_n(planeStart_, N_ + kSpareIssuers, PlaneStart(0));
+  std::fill_n(defaultBits_, (M_ + 63) / 64, 0);
+}
+
+void AssetRevaluationPlan::BuildColumns(const SimulationRun& run) {
   std::fill_n(creditAssetsStart_, N_ + 1, 0);
   std::copy_n(run.issuerRating, N_, currentGrade_);
   // Entries of grades an asset cannot reach (current grade + change outside
@@ -73,8 +90,6 @@ void AssetRevaluationPlan::Build(const SimulationRun& run) {
   for (std::int32_t a = 0; a < M_; ++a) {
     if (issuer_[a] < N_) creditAssets_[cursor[issuer_[a]]++] = a;
   }
-  std::fill_n(planeStart_, N_ + kSpareIssuers, PlaneStart(0));
-  std::fill_n(defaultBits_, (M_ + 63) / 64, 0);
 }
 
 bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {

@@ -30,7 +30,12 @@ static_assert(kSpreadPlanes == 2 * kGradeCount - 1, "one spread plane per possib
 
 class AssetRevaluationPlan {
  public:
-  void Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N);
+  // With `sharedColumns` (a built plan of a run with the same inputs, which
+  // must outlive this one) the per-run columns are read from it, and only
+  // the per-scenario buffers are taken from `memory`: runs side by side
+  // then keep one copy of the columns in the cache instead of one each.
+  void Allocate(WorkingMemory& memory, std::int32_t M, std::int32_t N,
+                const AssetRevaluationPlan* sharedColumns = nullptr);
   void Build(const SimulationRun& run);
 
   // Revalues every asset for the given new ratings and systematic values:
@@ -57,10 +62,13 @@ class AssetRevaluationPlan {
   // every issuer at the spread plane of its grade change; returns whether any
   // asset defaulted.
   bool MarkDefaultedAssets(const RatingCode* newRatings);
+  void AllocateColumns(WorkingMemory& memory);
+  void BuildColumns(const SimulationRun& run);
   // Offset of the spread plane of a grade change.
   std::int64_t PlaneStart(std::int64_t change) const;
 
   std::int32_t M_ = 0, N_ = 0;
+  bool sharesColumns_ = false;
   std::size_t padded_ = 0;
   // Kernel columns (padded).
   std::int32_t* issuer_ = nullptr;  // issuer position, or N + kSpare* for non-credit assets

@@ -89,16 +89,17 @@ std::optional<RatingCuts> CutsWorthBuilding(const SimulationRun& run) {
 
 class FastEngine final : public ScenarioEngine {
  public:
-  // With `sharedPanels` the engine correlates through another owner's packed
-  // factor (the same factor) instead of packing its own.
-  FastEngine(const SimulationRun& run, RandomSource& source, const double* sharedPanels = nullptr)
+  // With `sharedWith` (an engine of a run with the same inputs, which must
+  // outlive this one) the engine reads that engine's packed factor and
+  // per-run revaluation columns instead of making its own.
+  FastEngine(const SimulationRun& run, RandomSource& source, const FastEngine* sharedWith = nullptr)
       : run_(run),
         source_(source),
         issuerTable_(IssuerShockTable()),
         systematicTable_(SystematicDrawTable()),
         ratingCuts_(CutsWorthBuilding(run)),
         overlap_(WorthOverlapping(run, liveEngines.fetch_add(1))),
-        ownsPanels_(sharedPanels == nullptr) {
+        sharedWith_(sharedWith) {
     WorkingMemory counting;
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
@@ -110,11 +111,7 @@ class FastEngine final : public ScenarioEngine {
     }
     ticket_.store(panelStarts_.size(), std::memory_order_relaxed);  // no product open
 
-    if (ownsPanels_) {
-      PackFactorPanels(run_.factor, run_.issuerCount, ownPanels_);
-    } else {
-      panels_ = sharedPanels;
-    }
+    if (sharedWith_ == nullptr) PackFactorPanels(run_.factor, run_.issuerCount, ownPanels_);
     for (Migration& slot : slots_) {
       for (std::int32_t i = 0; i < run_.issuerCount; ++i) {
         slot.newRatings[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
@@ -204,14 +201,14 @@ class FastEngine final : public ScenarioEngine {
 
   void Layout(WorkingMemory& memory) {
     const std::int32_t N = run_.issuerCount;
-    if (ownsPanels_) ownPanels_ = memory.Take<double>(FactorPanelDoubles(N));
-    panels_ = ownPanels_;
+    if (sharedWith_ == nullptr) ownPanels_ = memory.Take<double>(FactorPanelDoubles(N));
+    panels_ = sharedWith_ != nullptr ? sharedWith_->panels_ : ownPanels_;
     for (Migration& slot : slots_) {
       slot.shocks = memory.Take<double>(N);
       slot.correlated = memory.Take<double>(N);
       slot.newRatings = memory.Take<RatingCode>(N);
     }
-    plan_.Allocate(memory, run_.assetCount, N);
+    plan_.Allocate(memory, run_.assetCount, N, sharedWith_ != nullptr ? &sharedWith_->plan_ : nullptr);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
     restTails_.Allocate(memory, run_.tailSize, run_.assetCount);
   }
@@ -334,7 +331,7 @@ class FastEngine final : public ScenarioEngine {
   const NormalDrawTable& systematicTable_;
   const std::optional<RatingCuts> ratingCuts_;
   const bool overlap_;
-  const bool ownsPanels_;
+  const FastEngine* const sharedWith_;
   WorkingMemory memory_;
   double* ownPanels_ = nullptr;
   const double* panels_ = nullptr;
@@ -412,8 +409,8 @@ FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<
     : members_(std::make_unique<Members>()) {
   Members& m = *members_;
   for (std::size_t k = 0; k < runs.size(); ++k) {
-    const double* panels = k == 0 ? nullptr : m.engines[0]->Panels();
-    m.engines.push_back(std::make_unique<FastEngine>(runs[k], *sources[k], panels));
+    const FastEngine* first = k == 0 ? nullptr : m.engines[0].get();
+    m.engines.push_back(std::make_unique<FastEngine>(runs[k], *sources[k], first));
   }
   if (bounds != nullptr && bounds->Active() && !m.engines.empty()) {
     m.shared = bounds;
