@@ -18,6 +18,7 @@ void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M
   M_ = M;
   columns_ = memory.Take<double>(static_cast<std::size_t>(K_) * static_cast<std::size_t>(M));
   ordered_ = memory.Take<std::uint8_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+  filled_ = memory.Take<std::int32_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
   top_ = memory.Take<double>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
   candidates_ = memory.Take<std::int32_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
 }
@@ -44,18 +45,27 @@ double* FirstNotBelow(double* column, int K, double v) {
   return base + (*base < v);
 }
 
-// Insertion into an ascending, NaN-free column of a value that is not NaN.
-// While a column still ends in empty (+infinity) slots, only the values up
-// to its first empty slot move: moving +infinity onto +infinity would change
-// no bit, and a column that is filling is mostly empty.
-void InsertIntoOrdered(double v, double* column, int K) {
-  constexpr double kEmpty = std::numeric_limits<double>::infinity();
-  double* slot = FirstNotBelow(column, K, v);
+constexpr double kEmpty = std::numeric_limits<double>::infinity();
+
+// Slots before the first empty (+infinity) one of an ascending column.
+std::int32_t FilledSlots(const double* column, int K) {
+  std::int32_t filled = 0;
+  while (filled < K && column[filled] != kEmpty) ++filled;
+  return filled;
+}
+
+// Insertion into an ascending, NaN-free column of a value that is not NaN;
+// `filled` is the column's FilledSlots. Every slot from there on holds
+// +infinity, which is not below any value, so the search covers only the
+// filled slots, and only they move: moving +infinity onto +infinity would
+// change no bit. A column that is filling is mostly empty.
+void InsertIntoOrdered(double v, double* column, int K, std::int32_t& filled) {
+  double* slot = filled == 0 ? column : FirstNotBelow(column, filled, v);
   if (slot == column + K) return;
-  double* end = column + K - 1;
-  if (*end == kEmpty) end = FirstNotBelow(slot, static_cast<int>(column + K - slot), kEmpty);
+  double* end = column + std::min(filled, K - 1);
   std::copy_backward(slot, end, end + 1);
   *slot = v;
+  if (filled < K && v != kEmpty) ++filled;
 }
 
 }  // namespace
@@ -67,6 +77,7 @@ void RestOfPortfolioStore::Load(const SimulationRun& run) {
   }
   for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) {
     ordered_[a] = AscendingWithoutNaN(columns_ + a * K_, K_);
+    filled_[a] = ordered_[a] ? FilledSlots(columns_ + a * K_, K_) : K_;
     top_[a] = columns_[a * K_ + K_ - 1];
   }
   changed_ = false;
@@ -94,7 +105,7 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
     const double rest = run.assetRestPnl[a];
     double* column = columns_ + a * K_;
     if (ordered_[a] && !std::isnan(rest)) {
-      InsertIntoOrdered(rest, column, K_);
+      InsertIntoOrdered(rest, column, K_, filled_[a]);
     } else {
       InsertIntoTail(rest, column, K_);
       ordered_[a] = 0;

@@ -58,6 +58,7 @@ class RestOfPortfolioStore {
   std::int32_t M_ = 0;
   double* columns_ = nullptr;      // asset a's slot i at a*K + i
   std::uint8_t* ordered_ = nullptr;  // per asset: column ascending and free of NaN
+  std::int32_t* filled_ = nullptr;   // per ordered column: slots before its first +infinity
   double* top_ = nullptr;            // per asset: its column's top slot, side by side
   std::int32_t* candidates_ = nullptr;  // assets to insert in the current scenario
   double* sharedBound_ = nullptr;       // per asset, see ShareBound
