@@ -53,7 +53,15 @@ namespace {
 
 // Process-wide, so that a caller can read it after engines ran on worker
 // threads (sharded runs).
-std::atomic<std::size_t> lastWorkingBytes{0};
+std::atomic<std::size_t> liveWorkingBytes{0};
+std::atomic<std::size_t> peakWorkingBytes{0};
+
+void AddLiveWorkingBytes(std::size_t bytes) {
+  const std::size_t live = liveWorkingBytes.fetch_add(bytes) + bytes;
+  std::size_t peak = peakWorkingBytes.load();
+  while (live > peak && !peakWorkingBytes.compare_exchange_weak(peak, live)) {
+  }
+}
 std::atomic<bool> lastUsedHelper{false};
 
 // Finding and checking the 49 cut points costs about as many NormalCdf
@@ -104,7 +112,7 @@ class FastEngine final : public ScenarioEngine {
     Layout(counting);
     memory_ = WorkingMemory(counting.Used());
     Layout(memory_);
-    lastWorkingBytes.store(memory_.Capacity(), std::memory_order_relaxed);
+    AddLiveWorkingBytes(memory_.Capacity());
     lastUsedHelper.store(overlap_, std::memory_order_relaxed);
     for (std::int32_t i0 = 0; overlap_ && i0 < run_.issuerCount; i0 += kPanelRows) {
       panelStarts_.push_back(PanelOffset(run_.issuerCount, i0));
@@ -124,7 +132,10 @@ class FastEngine final : public ScenarioEngine {
     }
   }
 
-  ~FastEngine() override { liveEngines.fetch_sub(1); }
+  ~FastEngine() override {
+    liveEngines.fetch_sub(1);
+    liveWorkingBytes.fetch_sub(memory_.Capacity());
+  }
 
   void RunScenarios(std::int32_t first, std::int32_t last) override {
     if (overlap_ && last - first >= 2) {
@@ -470,7 +481,9 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 
 void AllowHelperThreadOnThisThread(bool allowed) { helperAllowedOnThisThread = allowed; }
 
-std::size_t LastFastEngineWorkingBytes() { return lastWorkingBytes.load(std::memory_order_relaxed); }
+std::size_t PeakFastEngineWorkingBytes() { return peakWorkingBytes.load(); }
+
+void ResetPeakFastEngineWorkingBytes() { peakWorkingBytes.store(liveWorkingBytes.load()); }
 
 bool LastFastEngineUsedHelperThread() { return lastUsedHelper.load(std::memory_order_relaxed); }
 

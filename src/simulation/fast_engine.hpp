@@ -42,11 +42,12 @@ class FastEngineGroup {
   std::unique_ptr<Members> members_;
 };
 
-// Bytes of working memory the fast engine made last (on any thread)
-// allocated, once, when it was made. Engines of one run's shards have the
-// same size. The process-wide draw tables (2 x 256 KiB, built on first use)
+// The most working memory that fast engines held at once (on all threads
+// together) since the last reset; each engine allocates its block once, when
+// it is made. The process-wide draw tables (2 x 256 KiB, built on first use)
 // are not included.
-std::size_t LastFastEngineWorkingBytes();
+std::size_t PeakFastEngineWorkingBytes();
+void ResetPeakFastEngineWorkingBytes();
 
 // Engines made after this call hand the next scenario's migration to a
 // helper thread when the work per scenario (N (N + 1) / 2 + 8 M) reaches

@@ -86,6 +86,7 @@ int RunBench(const BenchOptions& o) {
   SystematicDrawTable();
   if (o.noHelper) SetFastEngineOverlapThreshold(INT64_MAX);
 
+  ResetPeakFastEngineWorkingBytes();
   const auto start = std::chrono::steady_clock::now();
   SimulationOutcome outcome;
   const ShardingOptions sharding{o.shards, o.threads > 0 ? o.threads : static_cast<std::int32_t>(std::thread::hardware_concurrency())};
@@ -119,11 +120,11 @@ int RunBench(const BenchOptions& o) {
   line["threads"] = workers;
   line["seconds"] = seconds;
   line["scenarios_per_second"] = seconds > 0 ? outcome.scenariosRun / seconds : 0.0;
-  // Engines run side by side on `workers` threads; shard copies live until the merge.
-  const std::size_t engineBytes = options.engine == Engine::Fast ? LastFastEngineWorkingBytes() : 0;
-  line["peak_extra_bytes"] = o.shards > 0 ? engineBytes * static_cast<std::size_t>(workers) +
-                                                 ShardCopyBytes(c) * static_cast<std::size_t>(o.shards)
-                                           : engineBytes;
+  // The engines' working memory at its peak, all threads together; shard
+  // copies of the output arrays live until the merge.
+  const std::size_t engineBytes = options.engine == Engine::Fast ? PeakFastEngineWorkingBytes() : 0;
+  line["peak_extra_bytes"] =
+      o.shards > 0 ? engineBytes + ShardCopyBytes(c) * static_cast<std::size_t>(o.shards) : engineBytes;
   std::cout << line.dump() << "\n";
   return kExitOk;
 }
