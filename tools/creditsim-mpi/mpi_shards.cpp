@@ -6,7 +6,6 @@
 #include "mpi_shards.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -76,35 +75,32 @@ ShardResult ReceiveShard(int source, MPI_Comm communicator) {
 }
 
 // Runs this rank's shards (given by index) on a few threads. Each thread
-// takes a group of consecutive own shards and runs them side by side.
+// takes an equal run of consecutive own shards; RunShardsForMerge runs them
+// side by side, a few at a time.
 std::vector<ShardResult> RunOwnShards(const SimulationArrays& arrays, const SimulationParameters& parameters,
                                       const std::vector<int>& own, const std::vector<std::int32_t>& counts,
                                       std::uint32_t seed, int shardCount, int threads, const SimulationOptions& options) {
-  constexpr std::size_t kMostSideBySide = 4;
   std::vector<ShardResult> results(own.size());
-  std::atomic<std::size_t> next{0};
+  if (own.empty()) return results;  // more ranks than shards
   SimulationOptions shardOptions = options;
   shardOptions.progress = nullptr;
   shardOptions.terminalProgress = false;
   const int workers = std::clamp(threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
                                  std::max<int>(1, static_cast<int>(own.size())));
-  const std::size_t perGroup =
-      std::clamp<std::size_t>((own.size() + workers - 1) / static_cast<std::size_t>(workers), 1, kMostSideBySide);
-  auto work = [&] {
-    for (std::size_t first = next.fetch_add(perGroup); first < own.size(); first = next.fetch_add(perGroup)) {
-      const std::size_t count = std::min(perGroup, own.size() - first);
-      std::vector<std::uint32_t> seeds;
-      std::vector<std::int32_t> shardCounts;
-      for (std::size_t k = first; k < first + count; ++k) {
-        seeds.push_back(ShardSeed(seed, own[k], shardCount));
-        shardCounts.push_back(counts[static_cast<std::size_t>(own[k])]);
-      }
-      std::vector<ShardResult> group = RunShardsForMerge(arrays, parameters, seeds, shardCounts, shardOptions);
-      std::move(group.begin(), group.end(), results.begin() + static_cast<std::ptrdiff_t>(first));
+  const std::size_t perWorker = (own.size() + static_cast<std::size_t>(workers) - 1) / static_cast<std::size_t>(workers);
+  auto work = [&](std::size_t first) {
+    const std::size_t last = std::min(own.size(), first + perWorker);
+    std::vector<std::uint32_t> seeds;
+    std::vector<std::int32_t> shardCounts;
+    for (std::size_t k = first; k < last; ++k) {
+      seeds.push_back(ShardSeed(seed, own[k], shardCount));
+      shardCounts.push_back(counts[static_cast<std::size_t>(own[k])]);
     }
+    std::vector<ShardResult> mine = RunShardsForMerge(arrays, parameters, seeds, shardCounts, shardOptions);
+    std::move(mine.begin(), mine.end(), results.begin() + static_cast<std::ptrdiff_t>(first));
   };
   std::vector<std::thread> pool;
-  for (int t = 0; t < workers; ++t) pool.emplace_back(work);
+  for (std::size_t first = 0; first < own.size(); first += perWorker) pool.emplace_back(work, first);
   for (auto& thread : pool) thread.join();
   return results;
 }
