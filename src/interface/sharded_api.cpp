@@ -152,7 +152,7 @@ std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const
   const SimulationRun host = ValidateSimulation(arrays, hostParameters);
   const ShardPlan plan{0, {scenarioCounts.begin(), scenarioCounts.end()}, {seeds.begin(), seeds.end()}};
   std::vector<ShardResult> results(seeds.size());
-  MergeBounds bounds(host);
+  MergeBounds bounds(host, static_cast<std::int32_t>(seeds.size()));
   for (std::size_t first = 0; first < results.size(); first += kShardsSideBySide) {
     const std::size_t count = std::min(kShardsSideBySide, results.size() - first);
     std::vector<std::unique_ptr<HostProgressReporter>> reporters;
@@ -191,7 +191,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<std::int64_t> done{0};
   std::atomic<bool> cancel{false};
   std::atomic<std::size_t> nextShard{0};
-  MergeBounds bounds(host);
+  MergeBounds bounds(host, sharding.shards);
   const int workers = WorkerCount(sharding);
   const std::size_t shardCount = results.size();
   const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1, kShardsSideBySide);

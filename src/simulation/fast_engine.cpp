@@ -370,6 +370,9 @@ struct FastEngineGroup::Members {
   std::vector<double> totals;
   // Tail bounds shared by runs that are merged afterwards.
   MergeBounds* shared = nullptr;
+  int group = 0;  // this group's number in `shared`
+  double reportedMain = 0;
+  std::vector<double> reportedRest;
   std::int64_t steps = 0;  // steps run, for the timing of TightenBounds
   double mainBound = 0;
   std::vector<double> restBound;
@@ -380,28 +383,35 @@ struct FastEngineGroup::Members {
   // each list's first ceil(K / G) values lie at or below its entry number
   // ceil(K / G), so the largest of those G entries is such a value. The
   // runs' lists fill alike, so it lies close to the K-th lowest of all of
-  // them, far below any one run's own last slot.
+  // them, far below any one run's own last slot. The group also reports the
+  // same for the entry MergeBounds asks for, so that groups running at the
+  // same time on other threads bound each other as if they were one group.
   void TightenBounds() {
     const int K = engines[0]->TailSize();
     const int q = (K + static_cast<int>(engines.size()) - 1) / static_cast<int>(engines.size()) - 1;
+    const int e = shared->ReportedEntry();
+    const auto bounds = [&](auto&& listOf, bool ordered, double& own, double& reported) {
+      own = reported = -std::numeric_limits<double>::infinity();
+      for (auto& engine : engines) {
+        const double* list = listOf(*engine);
+        own = std::max(own, list[q]);
+        reported = std::max(reported, list[e]);
+      }
+      if (!ordered) own = reported = std::numeric_limits<double>::infinity();
+    };
     bool ordered = true;
-    double bound = -std::numeric_limits<double>::infinity();
-    for (auto& engine : engines) {
-      const double* list = engine->Tails().SlotPnl();
-      ordered = ordered && AscendingWithoutNaN(list, q + 1);
-      bound = std::max(bound, list[q]);
-    }
-    if (ordered) LowerTo(mainBound, bound);
+    for (auto& engine : engines) ordered = ordered && AscendingWithoutNaN(engine->Tails().SlotPnl(), K);
+    double own = 0;
+    bounds([](const FastEngine& engine) { return engine.Tails().SlotPnl(); }, ordered, own, reportedMain);
+    LowerTo(mainBound, own);
     for (std::int32_t a = 0; a < static_cast<std::int32_t>(restBound.size()); ++a) {
       ordered = true;
-      bound = -std::numeric_limits<double>::infinity();
-      for (auto& engine : engines) {
-        ordered = ordered && engine->RestTails().Ordered(a);
-        bound = std::max(bound, engine->RestTails().Column(a)[q]);
-      }
-      if (ordered) LowerTo(restBound[static_cast<std::size_t>(a)], bound);
+      for (auto& engine : engines) ordered = ordered && engine->RestTails().Ordered(a);
+      bounds([a](const FastEngine& engine) { return engine.RestTails().Column(a); }, ordered, own,
+             reportedRest[static_cast<std::size_t>(a)]);
+      LowerTo(restBound[static_cast<std::size_t>(a)], own);
     }
-    shared->Exchange(mainBound, restBound);
+    shared->Exchange(group, reportedMain, reportedRest, mainBound, restBound);
   }
 
   static bool AscendingWithoutNaN(const double* list, int count) {
@@ -428,7 +438,8 @@ FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<
     m.shared = bounds;
     m.mainBound = std::numeric_limits<double>::infinity();
     m.restBound.assign(static_cast<std::size_t>(bounds->AssetCount()), m.mainBound);
-    bounds->Exchange(m.mainBound, m.restBound);
+    m.group = bounds->Join(static_cast<int>(m.engines.size()), m.mainBound, m.restBound);
+    m.reportedRest.resize(m.restBound.size());
     for (auto& engine : m.engines) engine->ShareTailBounds(&m.mainBound, m.restBound.data());
   }
   m.stepping.reserve(runs.size());

@@ -23,20 +23,46 @@ namespace creditsim {
 class MergeBounds {
  public:
   // Starts from the host's lists (see HostTailBounds); inactive when K < 1.
-  explicit MergeBounds(const SimulationRun& host);
+  // `shards` is the run's shard count.
+  MergeBounds(const SimulationRun& host, std::int32_t shards);
 
   bool Active() const { return active_; }
   std::int32_t AssetCount() const { return static_cast<std::int32_t>(rest_.size()); }
 
-  // Lowers the shared bounds to `main` and `rest` where those are lower,
-  // then `main` and `rest` to the shared bounds. Safe from any thread.
-  void Exchange(double& main, std::span<double> rest);
+  // The entry of its lists that each group reports: ceil(K / shards) - 1.
+  // Once groups covering enough shards have reported, the largest report
+  // of each list has at least K values of the merge at or below it.
+  int ReportedEntry() const { return reportedEntry_; }
+
+  // Registers a group of `shards` shards and lowers `main` and `rest` to
+  // the shared bounds; returns the group's number for Exchange.
+  int Join(int shards, double& main, std::span<double> rest);
+
+  // Takes the group's report (per list, the largest of its shards' entries
+  // number ReportedEntry, +infinity where a shard's list is not ascending
+  // and free of NaN), lowers the shared bounds to what the reports of all
+  // groups and `main` and `rest` allow, then `main` and `rest` to the
+  // shared bounds. Safe from any thread.
+  void Exchange(int group, double reportedMain, std::span<const double> reportedRest, double& main,
+                std::span<double> rest);
 
  private:
+  struct Report {
+    int shards = 0;
+    bool made = false;
+    double main = 0;
+    std::vector<double> rest;
+  };
+
+  void LowerToReports();
+
   std::mutex mutex_;
   bool active_ = false;
+  int tailSize_ = 0;
+  int reportedEntry_ = 0;
   double main_ = 0;
   std::vector<double> rest_;
+  std::vector<Report> reports_;
 };
 
 }  // namespace creditsim

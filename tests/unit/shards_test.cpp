@@ -4,14 +4,17 @@
 // stream-overlap refusal.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "creditsim/shards.hpp"
 #include "numerics/random_source.hpp"
 #include "progress/host_progress_reporter.hpp"
 #include "simulation/driver.hpp"
+#include "simulation/merge_bounds.hpp"
 #include "support/bit_equal.hpp"
 #include "support/random_case.hpp"
+#include "synthetic_portfolio.hpp"
 
 namespace creditsim {
 namespace {
@@ -104,6 +107,60 @@ TEST(Shards, ThreadCountNeverChangesTheResult) {
       ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads));
     }
   }
+}
+
+TEST(Shards, ManyShardsWithALongTailMergeExactly) {
+  // K = 100 over 8 shards: groups of shards report an early entry of their
+  // lists (ceil(K / 8) - 1), which bounds the merge only once groups
+  // covering enough shards have reported. Empty starting tails, so that the
+  // bounds come from the shards alone; one and two threads.
+  HostCase base = cli::MakeSyntheticPortfolio(cli::SyntheticPortfolioSize("S"), 1600);
+  for (const char* empty : {"tailPnl", "tailRestPnl"}) {
+    for (double& slot : base.Doubles(empty)) slot = std::numeric_limits<double>::infinity();
+  }
+  constexpr int kShards = 8;
+  HostCase sequential = base;
+  RunSequentially(sequential, 5, kShards, Shares(base.scenarioCount, kShards));
+  for (int threads : {1, 2}) {
+    HostCase sharded = base;
+    SimulationOptions options;
+    options.seed = 5;
+    SimulateSharded(cli::ArraysOf(sharded), cli::ParametersOf(sharded), {kShards, threads}, options);
+    ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads));
+  }
+}
+
+TEST(Shards, GroupReportsBoundTheMergeOnlyOnceTheyCoverKValues) {
+  // K = 100 over 8 shards: each group reports entry 12 of its lists, so a
+  // report stands for 13 values per shard. One group of 4 shards covers 52
+  // values, not yet 100; with the second group's report the largest report
+  // is a bound. The host's empty lists bound nothing.
+  constexpr int K = 100;
+  std::vector<double> tailPnl(K, std::numeric_limits<double>::infinity()), tailRestPnl = tailPnl;
+  SimulationRun host;
+  host.tailSize = K;
+  host.assetCount = 1;
+  host.tailPnl = tailPnl.data();
+  host.tailRestPnl = tailRestPnl.data();
+  MergeBounds bounds(host, 8);
+  EXPECT_EQ(bounds.ReportedEntry(), 12);
+
+  const double inf = std::numeric_limits<double>::infinity();
+  double main0 = inf, main1 = inf;
+  std::vector<double> rest0{inf}, rest1{inf};
+  const int group0 = bounds.Join(4, main0, rest0);
+  const int group1 = bounds.Join(4, main1, rest1);
+  bounds.Exchange(group0, -5.0, std::vector<double>{-7.0}, main0, rest0);
+  EXPECT_EQ(main0, inf);
+  EXPECT_EQ(rest0[0], inf);
+  bounds.Exchange(group1, -6.0, std::vector<double>{-3.0}, main1, rest1);
+  EXPECT_EQ(main1, -5.0);
+  EXPECT_EQ(rest1[0], -3.0);
+  // A group's own, lower bound is shared too.
+  double own = -9.0;
+  bounds.Exchange(group0, -5.0, std::vector<double>{-7.0}, own, rest0);
+  EXPECT_EQ(own, -9.0);
+  EXPECT_EQ(rest0[0], -3.0);
 }
 
 TEST(Shards, OneShardIsAnOrdinaryRun) {
