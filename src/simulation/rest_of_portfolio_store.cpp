@@ -46,6 +46,7 @@ double* FirstNotBelow(double* column, int K, double v) {
 }
 
 constexpr double kEmpty = std::numeric_limits<double>::infinity();
+constexpr std::int32_t kPrefetchAhead = 4;
 
 // Slots before the first empty (+infinity) one of an ascending column.
 std::int32_t FilledSlots(const double* column, int K) {
@@ -101,6 +102,15 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
   const double* limit = sharedBound_ != nullptr ? sharedBound_ : top_;
   const std::int32_t count = FindRestOfPortfolioCandidates(L, assetPnl, limit, M_, run.assetRestPnl, candidates_);
   for (std::int32_t k = 0; k < count; ++k) {
+    // The columns are far larger than the cache and the candidates are
+    // scattered: ask for the filled part of a column a few candidates ahead,
+    // so that the loads of several insertions overlap.
+    if (k + kPrefetchAhead < count) {
+      const std::ptrdiff_t ahead = candidates_[k + kPrefetchAhead];
+      const double* column = columns_ + ahead * K_;
+      const std::int32_t filled = std::min(filled_[ahead] + 1, K_);
+      for (std::int32_t i = 0; i < filled; i += 8) __builtin_prefetch(column + i, 1);
+    }
     const std::ptrdiff_t a = candidates_[k];
     const double rest = run.assetRestPnl[a];
     double* column = columns_ + a * K_;
