@@ -146,7 +146,9 @@ std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const
                                           std::span<const std::uint32_t> seeds,
                                           std::span<const std::int32_t> scenarioCounts,
                                           const SimulationOptions& options) {
-  if (seeds.size() != scenarioCounts.size()) throw Error(CREDITSIM_ERROR_COUNT_RANGE, "RunShardsForMerge: seeds and scenarioCounts differ in length");
+  if (seeds.size() != scenarioCounts.size()) {
+    throw Error(CREDITSIM_ERROR_COUNT_RANGE, "RunShardsForMerge: seeds and scenarioCounts differ in length");
+  }
   SimulationParameters hostParameters = parameters;
   hostParameters.scenarioCount = 0;  // each shard writes its own scenario array
   const SimulationRun host = ValidateSimulation(arrays, hostParameters);
@@ -158,7 +160,8 @@ std::vector<ShardResult> RunShardsForMerge(const SimulationArrays& arrays, const
     std::vector<std::unique_ptr<HostProgressReporter>> reporters;
     std::vector<ProgressReporter*> reporting;
     for (std::size_t k = 0; k < count; ++k) {
-      reporters.push_back(std::make_unique<HostProgressReporter>(MakeDisplayFor(options), options.cancel, options.pace));
+      reporters.push_back(
+          std::make_unique<HostProgressReporter>(MakeDisplayFor(options), options.cancel, options.pace));
       reporting.push_back(reporters.back().get());
     }
     RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results);
