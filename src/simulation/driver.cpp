@@ -16,6 +16,22 @@ std::uint32_t ClockSeed() {
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::time(nullptr)));
 }
 
+namespace {
+
+// The check before the block of scenarios starting at s: Report, then
+// Cancelled, then the pause. False when the run is to stop here.
+bool PassCheck(ProgressReporter& reporter, std::int64_t s, std::int32_t total) {
+  reporter.Report(static_cast<std::int32_t>(s), total);
+  if (reporter.Cancelled()) {
+    reporter.Pause(kCancelPauseMs);
+    return false;
+  }
+  reporter.Pause(kCheckPauseMs);
+  return true;
+}
+
+}  // namespace
+
 RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> seed, ProgressReporter& reporter,
                         Engine engine) {
   RunResult result;
@@ -27,13 +43,10 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
   if (total > 0) {
     auto scenarios = engine == Engine::Reference ? MakeReferenceEngine(run, source) : MakeFastEngine(run, source);
     for (std::int64_t s = 0; s < total; s += kScenariosPerCheck) {
-      reporter.Report(static_cast<std::int32_t>(s), run.scenarioCount);
-      if (reporter.Cancelled()) {
-        reporter.Pause(kCancelPauseMs);
+      if (!PassCheck(reporter, s, run.scenarioCount)) {
         result.cancelled = true;
         break;
       }
-      reporter.Pause(kCheckPauseMs);
       const std::int64_t last = std::min(s + kScenariosPerCheck, total);
       scenarios->RunScenarios(static_cast<std::int32_t>(s), static_cast<std::int32_t>(last));
       result.scenariosRun = static_cast<std::int32_t>(last);
@@ -75,13 +88,10 @@ std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> r
       ProgressReporter& reporter = *reporters[runIndex[m]];
       const std::int64_t total = running[m].scenarioCount;
       if (result.cancelled || s >= total) continue;
-      reporter.Report(static_cast<std::int32_t>(s), running[m].scenarioCount);
-      if (reporter.Cancelled()) {
-        reporter.Pause(kCancelPauseMs);
+      if (!PassCheck(reporter, s, running[m].scenarioCount)) {
         result.cancelled = true;
         continue;
       }
-      reporter.Pause(kCheckPauseMs);
       members.push_back(m);
       lasts.push_back(static_cast<std::int32_t>(std::min(s + kScenariosPerCheck, total)));
     }

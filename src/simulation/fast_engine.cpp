@@ -30,7 +30,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <optional>
@@ -46,6 +45,7 @@
 #include "simulation/shock_correlation.hpp"
 #include "simulation/sums_in_order.hpp"
 #include "simulation/tail_index.hpp"
+#include "simulation/tail_store.hpp"
 #include "simulation/working_memory.hpp"
 
 namespace creditsim {
@@ -400,7 +400,7 @@ struct FastEngineGroup::Members {
       if (!ordered) own = reported = std::numeric_limits<double>::infinity();
     };
     bool ordered = true;
-    for (auto& engine : engines) ordered = ordered && AscendingWithoutNaN(engine->Tails().SlotPnl(), K);
+    for (auto& engine : engines) ordered = ordered && TailIsAscendingWithoutNaN(engine->Tails().SlotPnl(), K);
     double own = 0;
     bounds([](const FastEngine& engine) { return engine.Tails().SlotPnl(); }, ordered, own, reportedMain);
     LowerTo(mainBound, own);
@@ -412,13 +412,6 @@ struct FastEngineGroup::Members {
       LowerTo(restBound[static_cast<std::size_t>(a)], own);
     }
     shared->Exchange(group, reportedMain, reportedRest, mainBound, restBound);
-  }
-
-  static bool AscendingWithoutNaN(const double* list, int count) {
-    for (int i = 0; i < count; ++i) {
-      if (std::isnan(list[i]) || (i > 0 && list[i - 1] > list[i])) return false;
-    }
-    return true;
   }
 
   static void LowerTo(double& bound, double value) {

@@ -25,14 +25,6 @@ void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M
 
 namespace {
 
-bool AscendingWithoutNaN(const double* column, int K) {
-  for (int i = 0; i < K; ++i) {
-    if (std::isnan(column[i])) return false;
-    if (i > 0 && column[i - 1] > column[i]) return false;
-  }
-  return true;
-}
-
 // The first slot not below v, by a bisection whose steps are conditional
 // moves rather than branches (the outcome of each step is unpredictable).
 double* FirstNotBelow(double* column, int K, double v) {
@@ -77,7 +69,7 @@ void RestOfPortfolioStore::Load(const SimulationRun& run) {
     for (std::ptrdiff_t a = 0; a < M_; ++a) columns_[a * K_ + i] = row[a];
   }
   for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) {
-    ordered_[a] = AscendingWithoutNaN(columns_ + a * K_, K_);
+    ordered_[a] = TailIsAscendingWithoutNaN(columns_ + a * K_, K_);
     filled_[a] = ordered_[a] ? FilledSlots(columns_ + a * K_, K_) : K_;
     top_[a] = columns_[a * K_ + K_ - 1];
   }

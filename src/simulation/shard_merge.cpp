@@ -19,17 +19,10 @@
 
 #include "progress/host_progress_reporter.hpp"
 #include "simulation/driver.hpp"
+#include "simulation/tail_store.hpp"
 
 namespace creditsim {
 namespace {
-
-bool ListIsOrdered(const double* x, int K, std::ptrdiff_t stride) {
-  for (int i = 0; i < K; ++i) {
-    if (std::isnan(x[i * stride])) return false;
-    if (i > 0 && x[(i - 1) * stride] > x[i * stride]) return false;
-  }
-  return true;
-}
 
 bool ShardPnlIsFinite(const ShardResult& shard) {
   return std::all_of(shard.scenarioPnl.begin(), shard.scenarioPnl.end(), [](double v) { return std::isfinite(v); });
@@ -153,9 +146,9 @@ void WriteLatestScenarioArrays(const SimulationRun& host, std::span<const ShardR
 bool HostTailsAreOrdered(const SimulationRun& host) {
   const int K = host.tailSize;
   if (K < 1) return true;
-  if (!ListIsOrdered(host.tailPnl, K, 1)) return false;
+  if (!TailIsAscendingWithoutNaN(host.tailPnl, K, 1)) return false;
   for (std::int32_t a = 0; a < host.assetCount; ++a) {
-    if (!ListIsOrdered(host.tailRestPnl + a, K, host.assetCount)) return false;
+    if (!TailIsAscendingWithoutNaN(host.tailRestPnl + a, K, host.assetCount)) return false;
   }
   return true;
 }
@@ -164,9 +157,9 @@ void HostTailBounds(const SimulationRun& host, double& mainBound, double* restBo
   const int K = host.tailSize;
   const std::ptrdiff_t M = host.assetCount;
   constexpr double kNoBound = std::numeric_limits<double>::infinity();
-  mainBound = ListIsOrdered(host.tailPnl, K, 1) ? host.tailPnl[K - 1] : kNoBound;
+  mainBound = TailIsAscendingWithoutNaN(host.tailPnl, K, 1) ? host.tailPnl[K - 1] : kNoBound;
   for (std::ptrdiff_t a = 0; a < M; ++a) {
-    restBound[a] = ListIsOrdered(host.tailRestPnl + a, K, M) ? host.tailRestPnl[(K - 1) * M + a] : kNoBound;
+    restBound[a] = TailIsAscendingWithoutNaN(host.tailRestPnl + a, K, M) ? host.tailRestPnl[(K - 1) * M + a] : kNoBound;
   }
 }
 

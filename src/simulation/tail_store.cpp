@@ -3,6 +3,8 @@
 // multiplier), so the store is consistent after every scenario.
 #include "simulation/tail_store.hpp"
 
+#include <cmath>
+
 #include <algorithm>
 #include <cstddef>
 
@@ -15,6 +17,14 @@ int TailInsertPosition(double v, const double* x, int K, std::ptrdiff_t stride) 
     pos = i;
   }
   return pos;
+}
+
+bool TailIsAscendingWithoutNaN(const double* x, int K, std::ptrdiff_t stride) {
+  for (int i = 0; i < K; ++i) {
+    if (std::isnan(x[i * stride])) return false;
+    if (i > 0 && x[(i - 1) * stride] > x[i * stride]) return false;
+  }
+  return true;
 }
 
 void InsertIntoTail(double v, double* x, int K, std::ptrdiff_t stride) {

@@ -15,6 +15,10 @@ namespace creditsim {
 // `stride` is the distance between consecutive slots.
 int TailInsertPosition(double v, const double* x, int K, std::ptrdiff_t stride = 1);
 
+// Whether the slots x[0], x[stride], ... x[(K-1)*stride] are ascending and
+// free of NaN: the lists on which bounded insertion is a stable sorted insert.
+bool TailIsAscendingWithoutNaN(const double* x, int K, std::ptrdiff_t stride = 1);
+
 // Bounded insertion of v into the slots x[0], x[stride], ... x[(K-1)*stride].
 void InsertIntoTail(double v, double* x, int K, std::ptrdiff_t stride = 1);
 
