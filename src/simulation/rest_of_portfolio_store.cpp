@@ -21,6 +21,9 @@ void RestOfPortfolioStore::Allocate(WorkingMemory& memory, int K, std::int32_t M
   filled_ = memory.Take<std::int32_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
   top_ = memory.Take<double>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
   candidates_ = memory.Take<std::int32_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+  batches_ = memory.Take<double>(K_ > 0 ? static_cast<std::size_t>(M) * kBatch : 0);
+  waiting_ = memory.Take<std::uint8_t>(K_ > 0 ? static_cast<std::size_t>(M) : 0);
+  merged_ = memory.Take<double>(static_cast<std::size_t>(K_));
 }
 
 namespace {
@@ -47,18 +50,15 @@ std::int32_t FilledSlots(const double* column, int K) {
   return filled;
 }
 
-// Insertion into an ascending, NaN-free column of a value that is not NaN;
-// `filled` is the column's FilledSlots. Every slot from there on holds
-// +infinity, which is not below any value, so the search covers only the
-// filled slots, and only they move: moving +infinity onto +infinity would
-// change no bit. A column that is filling is mostly empty.
-void InsertIntoOrdered(double v, double* column, int K, std::int32_t& filled) {
-  double* slot = filled == 0 ? column : FirstNotBelow(column, filled, v);
-  if (slot == column + K) return;
-  double* end = column + std::min(filled, K - 1);
-  std::copy_backward(slot, end, end + 1);
-  *slot = v;
-  if (filled < K && v != kEmpty) ++filled;
+// Sorts a batch ascending, a later value before an earlier equal one: the
+// order in which insertion one by one would leave them.
+void SortLaterFirst(double* batch, int n) {
+  for (int i = 1; i < n; ++i) {
+    const double v = batch[i];
+    int j = i;
+    for (; j > 0 && batch[j - 1] >= v; --j) batch[j] = batch[j - 1];
+    batch[j] = v;
+  }
 }
 
 }  // namespace
@@ -72,6 +72,7 @@ void RestOfPortfolioStore::Load(const SimulationRun& run) {
     ordered_[a] = TailIsAscendingWithoutNaN(columns_ + a * K_, K_);
     filled_[a] = ordered_[a] ? FilledSlots(columns_ + a * K_, K_) : K_;
     top_[a] = columns_[a * K_ + K_ - 1];
+    waiting_[a] = 0;
   }
   changed_ = false;
 }
@@ -94,28 +95,64 @@ void RestOfPortfolioStore::Merge(const SimulationRun& run, double L, const doubl
   const double* limit = sharedBound_ != nullptr ? sharedBound_ : top_;
   const std::int32_t count = FindRestOfPortfolioCandidates(L, assetPnl, limit, M_, run.assetRestPnl, candidates_);
   for (std::int32_t k = 0; k < count; ++k) {
-    // The columns are far larger than the cache and the candidates are
-    // scattered: ask for the filled part of a column a few candidates ahead,
-    // so that the loads of several insertions overlap.
+    // The batches and columns are scattered over more memory than the cache
+    // holds: ask for a candidate's batch a few candidates ahead, and for the
+    // filled part of its column when the batch will be full.
     if (k + kPrefetchAhead < count) {
       const std::ptrdiff_t ahead = candidates_[k + kPrefetchAhead];
-      const double* column = columns_ + ahead * K_;
-      const std::int32_t filled = std::min(filled_[ahead] + 1, K_);
-      for (std::int32_t i = 0; i < filled; i += 8) __builtin_prefetch(column + i, 1);
+      __builtin_prefetch(batches_ + ahead * kBatch, 1);
+      if (waiting_[ahead] == kBatch - 1) {
+        const double* column = columns_ + ahead * K_;
+        const std::int32_t filled = std::min(filled_[ahead] + 1, K_);
+        for (std::int32_t i = 0; i < filled; i += 8) __builtin_prefetch(column + i, 1);
+      }
     }
     const std::ptrdiff_t a = candidates_[k];
     const double rest = run.assetRestPnl[a];
-    double* column = columns_ + a * K_;
     if (ordered_[a] && !std::isnan(rest)) {
-      InsertIntoOrdered(rest, column, K_, filled_[a]);
+      batches_[a * kBatch + waiting_[a]] = rest;
+      if (++waiting_[a] == kBatch) MergeBatch(a);
     } else {
-      InsertIntoTail(rest, column, K_);
+      // The earlier values go in first; then the defining scan, which also
+      // serves a column that a NaN leaves unordered.
+      MergeBatch(a);
+      InsertIntoTail(rest, columns_ + a * K_, K_);
       ordered_[a] = 0;
+      NewTop(a);
     }
-    top_[a] = column[K_ - 1];
-    if (sharedBound_ != nullptr && top_[a] < sharedBound_[a]) sharedBound_[a] = top_[a];
     changed_ = true;
   }
+}
+
+// Only the slots from the first one not below the batch's lowest value
+// change: the rest of the merge of the filled slots and the batch (the
+// batch's value first where two are equal, being later), cut at K. Slots
+// past the filled ones hold +infinity before and after, and a +infinity of
+// the batch landing among them leaves them as they are.
+void RestOfPortfolioStore::MergeBatch(std::ptrdiff_t a) {
+  const int n = waiting_[a];
+  if (n == 0) return;
+  waiting_[a] = 0;
+  double* batch = batches_ + a * kBatch;
+  SortLaterFirst(batch, n);
+  double* column = columns_ + a * K_;
+  const std::int32_t filled = filled_[a];
+  const auto start = static_cast<std::int32_t>(filled == 0 ? 0 : FirstNotBelow(column, filled, batch[0]) - column);
+  const std::int32_t end = std::min<std::int32_t>(K_, filled + n);
+  std::int32_t i = start, j = 0;
+  for (std::int32_t out = 0; out < end - start; ++out) {
+    merged_[out] = j < n && (i == filled || batch[j] <= column[i]) ? batch[j++] : column[i++];
+  }
+  std::copy_n(merged_, end - start, column + start);
+  std::int32_t nowFilled = end;
+  while (nowFilled > 0 && column[nowFilled - 1] == kEmpty) --nowFilled;
+  filled_[a] = nowFilled;
+  NewTop(a);
+}
+
+void RestOfPortfolioStore::NewTop(std::ptrdiff_t a) {
+  top_[a] = columns_[a * K_ + K_ - 1];
+  if (sharedBound_ != nullptr && top_[a] < sharedBound_[a]) sharedBound_[a] = top_[a];
 }
 
 void RestOfPortfolioStore::ShareBound(double* bound) {
@@ -127,6 +164,7 @@ void RestOfPortfolioStore::ShareBound(double* bound) {
 
 void RestOfPortfolioStore::WriteBack(const SimulationRun& run) {
   if (!changed_) return;
+  for (std::ptrdiff_t a = 0; a < M_ && K_ > 0; ++a) MergeBatch(a);
   for (int i = 0; i < K_; ++i) {
     double* row = run.tailRestPnl + static_cast<std::ptrdiff_t>(i) * M_;
     for (std::ptrdiff_t a = 0; a < M_; ++a) row[a] = columns_[a * K_ + i];
