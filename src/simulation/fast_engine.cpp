@@ -14,8 +14,9 @@
 //   (issuerShock, issuerPercentile, issuerNewRating, assetNewSpread) are
 //   written only for the last scenario run, in Complete.
 // - New ratings compare the correlated shock with the cut points of the
-//   thresholds (RatingCuts); NormalCdf is evaluated only near a cut and for
-//   the percentiles of the last scenario. Runs too short to repay finding
+//   thresholds (RatingCuts), a row of issuers at a time (RateByWindows);
+//   NormalCdf is evaluated only near a cut and for the percentiles of the
+//   last scenario. Runs too short to repay finding
 //   the cuts evaluate NormalCdf for every active issuer instead.
 // - On a machine with a second core and a large enough portfolio, the
 //   migration of scenario s + 1 (draws, correlation, ratings, systematic
@@ -41,6 +42,7 @@
 #include "simulation/asset_revaluation_plan.hpp"
 #include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
+#include "simulation/rating_windows.hpp"
 #include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/sums_in_order.hpp"
@@ -125,6 +127,7 @@ class FastEngine final : public ScenarioEngine {
         slot.newRatings[i] = run_.issuerRating[i] == kInactive ? kInactive : kDefault;
       }
     }
+    if (ratingCuts_) BuildRatingWindows(*ratingCuts_, run_.issuerRating, run_.issuerCount, windowPlanes_);
     plan_.Build(run_);
     if (run_.tailSize >= 1) {
       tails_.Load(run_);
@@ -219,6 +222,9 @@ class FastEngine final : public ScenarioEngine {
       slot.correlated = memory.Take<double>(N);
       slot.newRatings = memory.Take<RatingCode>(N);
     }
+    const bool counting = ratingCuts_.has_value();
+    windowPlanes_ = memory.Take<double>(counting ? RatingWindowDoubles(N) : 0);
+    listedIssuers_ = memory.Take<std::int32_t>(counting ? static_cast<std::size_t>(N) : 0);
     plan_.Allocate(memory, run_.assetCount, N, sharedWith_ != nullptr ? &sharedWith_->plan_ : nullptr);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
     restTails_.Allocate(memory, run_.tailSize, run_.assetCount);
@@ -311,11 +317,15 @@ class FastEngine final : public ScenarioEngine {
   // New ratings from the correlated shocks, then the three systematic draws.
   void RateAndDrawSystematic(Migration& slot, RandomSource& source) const {
     const std::int32_t N = run_.issuerCount;
-    for (std::int32_t i = 0; i < N; ++i) {
-      const RatingCode current = run_.issuerRating[i];
-      if (current == kInactive) continue;
-      slot.newRatings[i] = ratingCuts_ ? ratingCuts_->NewRating(current, slot.correlated[i])
-                                       : NewRating(run_.migrationThreshold, current, NormalCdf(slot.correlated[i]));
+    if (ratingCuts_) {
+      NewRatings(*ratingCuts_, windowPlanes_, run_.issuerRating, N, slot.correlated, slot.newRatings,
+                 listedIssuers_);
+    } else {
+      for (std::int32_t i = 0; i < N; ++i) {
+        const RatingCode current = run_.issuerRating[i];
+        if (current == kInactive) continue;
+        slot.newRatings[i] = NewRating(run_.migrationThreshold, current, NormalCdf(slot.correlated[i]));
+      }
     }
     const double spreadShock = systematicTable_.Draw(source) * run_.spreadVolatility;
     slot.factors.spreadMultiplier = SpreadMultiplierOf(spreadShock);
@@ -347,6 +357,8 @@ class FastEngine final : public ScenarioEngine {
   double* ownPanels_ = nullptr;
   const double* panels_ = nullptr;
   Migration slots_[2];
+  double* windowPlanes_ = nullptr;         // the issuers' guard windows, when rated by cuts
+  std::int32_t* listedIssuers_ = nullptr;  // issuers the window count leaves to NewRating
   const Migration* last_ = &slots_[0];
   // The product shared between the threads of an overlapped run.
   std::vector<std::size_t> panelStarts_;  // offset of each panel in panels_

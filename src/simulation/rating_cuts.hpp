@@ -42,6 +42,9 @@ class RatingCuts {
   const Cut& CutOf(int currentGrade, int candidateGrade) const {
     return cuts_[currentGrade - 1][candidateGrade - 1];
   }
+  // Whether the windows of a current grade are finite, disjoint and fall
+  // with the candidate grade, so that counting them rates a shock outside.
+  bool Falling(int currentGrade) const { return windows_[currentGrade - 1].falling; }
 
  private:
   // Window edges of one current grade, padded to 8 with a lane that counts

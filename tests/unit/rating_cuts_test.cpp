@@ -11,6 +11,7 @@
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
+#include "simulation/rating_windows.hpp"
 #include "synthetic_portfolio.hpp"
 
 namespace creditsim {
@@ -73,9 +74,9 @@ TEST(RatingCuts, OutsideItsWindowEveryCutGivesTheExactComparison) {
   }
 }
 
-TEST(RatingCuts, NewRatingMatchesTheRuleOnEveryGrade) {
-  // Tables mixed from the stress thresholds (mostly out of order), and a
-  // migration table whose thresholds fall with the grade, as real ones do.
+// Tables mixed from the stress thresholds (mostly out of order), and a
+// migration table whose thresholds fall with the grade, as real ones do.
+std::vector<std::vector<double>> TestTables() {
   const std::vector<double> stress = StressThresholds();
   std::vector<std::vector<double>> tables;
   for (std::size_t start = 0; start < stress.size(); start += 13) {
@@ -83,23 +84,68 @@ TEST(RatingCuts, NewRatingMatchesTheRuleOnEveryGrade) {
     for (int i = 0; i < 49; ++i) tables.back()[i] = stress[(start + i * 7) % stress.size()];
   }
   tables.push_back(cli::MakeSyntheticPortfolio(cli::SyntheticPortfolioSize("S"), 1).Doubles("migrationThreshold"));
-  for (const std::vector<double>& table : tables) {
+  return tables;
+}
+
+// Shocks of the draw table, NaN, the infinities and shocks at every window.
+std::vector<double> TestShocks(const RatingCuts& cuts) {
+  std::vector<double> shocks = {kNaN, kInf, -kInf};
+  for (int k = 0; k < NormalDrawTable::kSize; k += 7) shocks.push_back(IssuerShockTable()[k]);
+  for (int r = 1; r <= 7; ++r) {
+    for (int k = 1; k <= 7; ++k) {
+      const auto near = ShocksNear(cuts.CutOf(r, k));
+      for (std::size_t i = 0; i < near.size(); i += 11) shocks.push_back(near[i]);
+    }
+  }
+  return shocks;
+}
+
+TEST(RatingCuts, NewRatingMatchesTheRuleOnEveryGrade) {
+  for (const std::vector<double>& table : TestTables()) {
     const double* thresholds = table.data();
     const RatingCuts cuts(thresholds);
-    std::vector<double> shocks = {kNaN, kInf, -kInf};
-    for (int k = 0; k < NormalDrawTable::kSize; k += 7) shocks.push_back(IssuerShockTable()[k]);
     for (int r = 1; r <= 7; ++r) {
-      for (int k = 1; k <= 7; ++k) {
-        const auto near = ShocksNear(cuts.CutOf(r, k));
-        for (std::size_t i = 0; i < near.size(); i += 11) shocks.push_back(near[i]);
-      }
-    }
-    for (int r = 1; r <= 7; ++r) {
-      for (double z : shocks) {
+      for (double z : TestShocks(cuts)) {
         ASSERT_EQ(cuts.NewRating(static_cast<RatingCode>(r), z),
                   NewRating(thresholds, static_cast<RatingCode>(r), NormalCdf(z)))
             << "grade " << r << " z " << z;
       }
+    }
+  }
+}
+
+// Rows of issuers of every grade (inactive ones too), each shock tried at
+// every grade: the vector count with its fallback, and its scalar twin,
+// must give the rule's grade to every issuer.
+TEST(RatingCuts, RowsOfIssuersGetTheGradesOfTheRule) {
+  for (const std::vector<double>& table : TestTables()) {
+    const double* thresholds = table.data();
+    const RatingCuts cuts(thresholds);
+    std::vector<double> z;
+    std::vector<RatingCode> rating;
+    for (double shock : TestShocks(cuts)) {
+      for (RatingCode r = 0; r <= 7; ++r) {
+        z.push_back(shock);
+        rating.push_back(r);
+      }
+    }
+    z.push_back(0.5);  // a row that does not fill the last vector
+    rating.push_back(3);
+    const auto n = static_cast<std::int32_t>(z.size());
+    std::vector<double> planes(RatingWindowDoubles(n));
+    BuildRatingWindows(cuts, rating.data(), n, planes.data());
+    std::vector<RatingCode> vector(z.size(), -1), scalar(z.size(), -1);
+    std::vector<std::int32_t> listed(z.size());
+    NewRatings(cuts, planes.data(), rating.data(), n, z.data(), vector.data(), listed.data());
+    const std::int32_t count = RateByWindowsScalar(planes.data(), n, z.data(), scalar.data(), listed.data());
+    for (std::int32_t k = 0; k < count; ++k) {
+      const std::int32_t i = listed[k];
+      scalar[i] = rating[i] == kInactive ? kInactive : cuts.NewRating(rating[i], z[i]);
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+      const RatingCode rule = rating[i] == kInactive ? kInactive : NewRating(thresholds, rating[i], NormalCdf(z[i]));
+      ASSERT_EQ(vector[i], rule) << "grade " << rating[i] << " z " << z[i];
+      ASSERT_EQ(scalar[i], rule) << "grade " << rating[i] << " z " << z[i];
     }
   }
 }
