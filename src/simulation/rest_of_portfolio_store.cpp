@@ -61,9 +61,27 @@ void SortLaterFirst(double* batch, int n) {
   }
 }
 
+// Whether every slot is empty, as in a run that starts a fresh set of tails
+// (every shard): then there is nothing to transpose or check.
+bool AllEmpty(const double* slots, std::size_t count) {
+  bool empty = true;
+  for (std::size_t i = 0; i < count; ++i) empty &= slots[i] == kEmpty;
+  return empty;
+}
+
 }  // namespace
 
 void RestOfPortfolioStore::Load(const SimulationRun& run) {
+  const std::size_t slots = static_cast<std::size_t>(K_) * static_cast<std::size_t>(M_);
+  if (AllEmpty(run.tailRestPnl, slots)) {
+    std::fill_n(columns_, slots, kEmpty);
+    std::fill_n(ordered_, K_ > 0 ? M_ : 0, std::uint8_t{1});
+    std::fill_n(filled_, K_ > 0 ? M_ : 0, 0);
+    std::fill_n(top_, K_ > 0 ? M_ : 0, kEmpty);
+    std::fill_n(waiting_, K_ > 0 ? M_ : 0, std::uint8_t{0});
+    changed_ = false;
+    return;
+  }
   for (int i = 0; i < K_; ++i) {
     const double* row = run.tailRestPnl + static_cast<std::ptrdiff_t>(i) * M_;
     for (std::ptrdiff_t a = 0; a < M_; ++a) columns_[a * K_ + i] = row[a];
