@@ -68,7 +68,7 @@ void BM_CorrelatePanels(benchmark::State& state) {
   }
   c.Count(state);
 }
-BENCHMARK(BM_CorrelatePanels)->ArgsProduct({{0, 1, 2}, {1, 4}})->ArgNames({"size", "vectors"});
+BENCHMARK(BM_CorrelatePanels)->ArgsProduct({{0, 1, 2}, {1, 4, 8}})->ArgNames({"size", "vectors"});
 
 }  // namespace
 }  // namespace creditsim

@@ -33,6 +33,13 @@ void PackFactorPanels(const double* factor, std::int32_t n, double* panels);
 void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                      int count);
 
+// Rows first .. last - 1 of the same product (first a multiple of
+// kPanelRows, last one too or at least n): the same bits as CorrelateShocks
+// gives for those rows. Lets threads share one product, a band of panels
+// each.
+void CorrelateShockRows(const double* panels, std::int32_t n, std::int32_t first, std::int32_t last,
+                        const double* const* shocks, double* const* out, int count);
+
 // Rows i0 .. i0 + kPanelRows - 1 (those below n) of the product for one
 // shock vector, from the panel at `panel` (panels + PanelOffset(n, i0)):
 // the same bits as CorrelateShocks gives for those rows. Lets several

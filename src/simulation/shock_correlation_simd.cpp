@@ -7,9 +7,9 @@
 // would round once instead of twice and change the bits.
 #include "simulation/shock_correlation.hpp"
 
-#if defined(CREDITSIM_HAVE_HIGHWAY)
-
 #include <algorithm>
+
+#if defined(CREDITSIM_HAVE_HIGHWAY)
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "simulation/shock_correlation_simd.cpp"
@@ -77,16 +77,16 @@ void CorrelatePanel(const double* HWY_RESTRICT panel, std::int32_t n, std::int32
   }
 }
 
-// Row sums of one panel for V shock vectors at once, kChunkVectors vectors
-// of rows at a time: each panel vector is loaded once and multiplied into
-// all V sums, so the pass is bound by the multiplier and adder rather than
-// by the cache. All rows of a chunk start at the chunk's first column; the
-// padding below the diagonal adds +0.0 products to +0.0 sums, which leaves
-// them +0.0.
-constexpr int kChunkVectors = 4;
+// Row sums of one panel for V shock vectors at once, C vectors of rows at a
+// time: each panel vector is loaded once and multiplied into all V sums, so
+// the pass is bound by the multiplier and adder rather than by the cache.
+// The V * C accumulators must stay in registers: C = 4 for up to four shock
+// vectors, 2 beyond. All rows of a chunk start at the chunk's first column;
+// the padding below the diagonal adds +0.0 products to +0.0 sums, which
+// leaves them +0.0.
 constexpr int kPrefetchColumns = 16;
 
-template <int V>
+template <int V, int kChunkVectors>
 void CorrelatePanelTogether(const double* HWY_RESTRICT panel, std::int32_t n, std::int32_t i0,
                             const double* const* e, double (*sums)[kPanelRows]) {
   const hn::ScalableTag<double> d;
@@ -126,14 +126,18 @@ void CorrelatePanelTogether(const double* HWY_RESTRICT panel, std::int32_t n, st
 }
 
 // Up to kTogether shock vectors share each pass over a panel.
-constexpr int kTogether = 4;
+constexpr int kTogether = 8;
 
 void CorrelatePanelGroup(const double* panel, std::int32_t n, std::int32_t i0, const double* const* e,
                          double (*sums)[kPanelRows], int count) {
   switch (count) {
-    case 4: return CorrelatePanelTogether<4>(panel, n, i0, e, sums);
-    case 3: return CorrelatePanelTogether<3>(panel, n, i0, e, sums);
-    case 2: return CorrelatePanelTogether<2>(panel, n, i0, e, sums);
+    case 8: return CorrelatePanelTogether<8, 2>(panel, n, i0, e, sums);
+    case 7: return CorrelatePanelTogether<7, 2>(panel, n, i0, e, sums);
+    case 6: return CorrelatePanelTogether<6, 2>(panel, n, i0, e, sums);
+    case 5: return CorrelatePanelTogether<5, 2>(panel, n, i0, e, sums);
+    case 4: return CorrelatePanelTogether<4, 4>(panel, n, i0, e, sums);
+    case 3: return CorrelatePanelTogether<3, 4>(panel, n, i0, e, sums);
+    case 2: return CorrelatePanelTogether<2, 4>(panel, n, i0, e, sums);
     default: return CorrelatePanel(panel, n, i0, e[0], sums[0]);
   }
 }
@@ -145,11 +149,11 @@ void CorrelateShockPanelVector(const double* panel, std::int32_t n, std::int32_t
   std::copy_n(sums, std::min(kPanelRows, n - i0), out + i0);
 }
 
-void CorrelateShocksVector(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
-                           int count) {
+void CorrelateShockRowsVector(const double* panels, std::int32_t n, std::int32_t first, std::int32_t last,
+                              const double* const* shocks, double* const* out, int count) {
   alignas(64) double sums[kTogether][kPanelRows];
-  const double* panel = panels;
-  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) {
+  const double* panel = panels + PanelOffset(n, first);
+  for (std::int32_t i0 = first; i0 < last; i0 += kPanelRows) {
     const int rows = std::min(kPanelRows, n - i0);
     for (int v = 0; v < count; v += kTogether) {
       const int together = std::min(kTogether, count - v);
@@ -167,16 +171,21 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace creditsim {
 
-HWY_EXPORT(CorrelateShocksVector);
+HWY_EXPORT(CorrelateShockRowsVector);
 HWY_EXPORT(CorrelateShockPanelVector);
 
 void CorrelateShockPanel(const double* panel, std::int32_t n, std::int32_t i0, const double* shocks, double* out) {
   HWY_DYNAMIC_DISPATCH(CorrelateShockPanelVector)(panel, n, i0, shocks, out);
 }
 
+void CorrelateShockRows(const double* panels, std::int32_t n, std::int32_t first, std::int32_t last,
+                        const double* const* shocks, double* const* out, int count) {
+  HWY_DYNAMIC_DISPATCH(CorrelateShockRowsVector)(panels, n, first, std::min(last, n), shocks, out, count);
+}
+
 void CorrelateShocks(const double* panels, std::int32_t n, const double* const* shocks, double* const* out,
                      int count) {
-  HWY_DYNAMIC_DISPATCH(CorrelateShocksVector)(panels, n, shocks, out, count);
+  CorrelateShockRows(panels, n, 0, n, shocks, out, count);
 }
 
 }  // namespace creditsim
@@ -194,6 +203,13 @@ void CorrelateShockPanel(const double* panel, std::int32_t n, std::int32_t i0, c
       z = z + product;
     }
     out[i0 + r] = z;
+  }
+}
+
+void CorrelateShockRows(const double* panels, std::int32_t n, std::int32_t first, std::int32_t last,
+                        const double* const* shocks, double* const* out, int count) {
+  for (std::int32_t i0 = first; i0 < std::min(last, n); i0 += kPanelRows) {
+    for (int v = 0; v < count; ++v) CorrelateShockPanel(panels + PanelOffset(n, i0), n, i0, shocks[v], out[v]);
   }
 }
 

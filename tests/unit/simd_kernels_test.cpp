@@ -80,26 +80,33 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
     for (auto& f : factor) f = values.Next(0.01);
     std::vector<double> panels(FactorPanelDoubles(n));
     PackFactorPanels(factor.data(), n, panels.data());
-    constexpr int kVectors = 6;  // passes of 4, then the 2 left over
-    std::vector<std::vector<double>> shocks(kVectors), vector(kVectors), scalar(kVectors);
+    constexpr int kVectors = 11;  // a pass of 8, then the 3 left over
+    std::vector<std::vector<double>> shocks(kVectors), vector(kVectors), scalar(kVectors), banded(kVectors);
     std::vector<const double*> in;
-    std::vector<double*> outVector, outScalar;
+    std::vector<double*> outVector, outScalar, outBanded;
     for (int v = 0; v < kVectors; ++v) {
       for (int j = 0; j < n; ++j) shocks[v].push_back(values.Next(0.0));  // shocks are always finite
       if (v == 1) shocks[v][0] = -0.0;
       vector[v].assign(n, 99.0);
       scalar[v].assign(n, 99.0);
+      banded[v].assign(n, 99.0);
       in.push_back(shocks[v].data());
       outVector.push_back(vector[v].data());
       outScalar.push_back(scalar[v].data());
+      outBanded.push_back(banded[v].data());
     }
     CorrelateShocksScalar(panels.data(), n, in.data(), outScalar.data(), kVectors);
     OnEveryTarget([&] {
       CorrelateShocks(panels.data(), n, in.data(), outVector.data(), kVectors);
+      // The same rows in two bands of panels, as two threads share them.
+      const std::int32_t split = n > kPanelRows ? kPanelRows : 0;
+      CorrelateShockRows(panels.data(), n, split, n, in.data(), outBanded.data(), kVectors);
+      CorrelateShockRows(panels.data(), n, 0, split, in.data(), outBanded.data(), kVectors);
       for (int v = 0; v < kVectors; ++v) {
         const std::vector<double> expected = RowByRow(factor, n, shocks[v]);
         EXPECT_TRUE(testing::BitEqual(vector[v], expected)) << "n " << n << " vector " << v;
         EXPECT_TRUE(testing::BitEqual(scalar[v], expected)) << "n " << n << " vector " << v;
+        EXPECT_TRUE(testing::BitEqual(banded[v], expected)) << "n " << n << " vector " << v;
       }
     });
   }
