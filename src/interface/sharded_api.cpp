@@ -19,6 +19,7 @@
 #include "simulation/fast_engine.hpp"
 #include "simulation/shard_merge.hpp"
 #include "simulation/shard_plan.hpp"
+#include "simulation/shock_correlation.hpp"
 
 namespace creditsim {
 namespace {
@@ -78,11 +79,21 @@ ShardResult RunOneShard(const SimulationRun& host, std::uint32_t seed, std::int3
 // more than this many would mostly add working memory.
 constexpr std::size_t kShardsSideBySide = 4;
 
+// A large factor is read from the shared cache, not from the core's own:
+// pairs of workers then share the steps of one group of shards, each
+// streaming its band of the factor once per step for all of them, instead
+// of each worker streaming the whole factor for its own group.
+int TeamSize(const SimulationRun& host, Engine engine, int workers) {
+  const bool large = FactorPanelDoubles(host.issuerCount) * sizeof(double) >= TeamFactorBytes();
+  return engine == Engine::Fast && workers >= 2 && large ? 2 : 1;
+}
+
 // Runs shards first .. first + count - 1 of the plan into `results`, side by
-// side with the fast engine, one after another with the reference engine.
+// side with the fast engine (on `team` threads), one after another with the
+// reference engine.
 void RunShardGroup(const SimulationRun& host, const ShardPlan& plan, std::size_t first, std::size_t count,
                    std::span<ProgressReporter* const> reporters, Engine engine, MergeBounds& bounds,
-                   std::vector<ShardResult>& results) {
+                   std::vector<ShardResult>& results, int team = 1) {
   if (engine == Engine::Reference || count == 1) {
     for (std::size_t k = 0; k < count; ++k) {
       const std::size_t i = first + k;
@@ -97,7 +108,7 @@ void RunShardGroup(const SimulationRun& host, const ShardPlan& plan, std::size_t
     runs.push_back(ShardRun(host, results[i], plan.scenarios[i]));
   }
   const std::vector<RunResult> outcomes =
-      RunSimulationsSideBySide(runs, std::span(plan.seeds).subspan(first, count), reporters, &bounds);
+      RunSimulationsSideBySide(runs, std::span(plan.seeds).subspan(first, count), reporters, &bounds, team);
   for (std::size_t k = 0; k < count; ++k) RecordRun(results[first + k], outcomes[k]);
 }
 
@@ -195,9 +206,11 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<bool> cancel{false};
   std::atomic<std::size_t> nextShard{0};
   MergeBounds bounds(host, sharding.shards);
-  const int workers = WorkerCount(sharding);
+  const int team = TeamSize(host, options.engine, WorkerCount(sharding));
+  const int workers = WorkerCount(sharding) / team;  // each with team - 1 helpers
   const std::size_t shardCount = results.size();
-  const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1, kShardsSideBySide);
+  const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1,
+                                                       kShardsSideBySide * static_cast<std::size_t>(team));
   std::mutex mutex;
   std::condition_variable finished;
   int running = workers;
@@ -212,7 +225,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
         std::vector<ShardReporter> reporters(count, ShardReporter(done, cancel, options.cancel));
         std::vector<ProgressReporter*> reporting;
         for (ShardReporter& reporter : reporters) reporting.push_back(&reporter);
-        RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results);
+        RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results, team);
       }
     } catch (...) {
       std::lock_guard lock(mutex);

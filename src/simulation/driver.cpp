@@ -60,7 +60,7 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
 std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
                                                 std::span<const std::uint32_t> seeds,
                                                 std::span<ProgressReporter* const> reporters,
-                                                MergeBounds* bounds) {
+                                                MergeBounds* bounds, int team) {
   const std::size_t count = runs.size();
   std::vector<RunResult> results(count);
   std::vector<RandomSource> sources(count);
@@ -77,7 +77,7 @@ std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> r
     runningSources.push_back(&sources[k]);
     runIndex.push_back(k);
   }
-  FastEngineGroup engines(running, runningSources, bounds);
+  FastEngineGroup engines(running, runningSources, bounds, team);
   std::vector<std::size_t> members;
   std::vector<std::int32_t> lasts;
   for (std::int64_t s = 0;; s += kScenariosPerCheck) {
@@ -99,7 +99,7 @@ std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> r
     engines.RunScenarios(members, static_cast<std::int32_t>(s), lasts);
     for (std::size_t k = 0; k < members.size(); ++k) results[runIndex[members[k]]].scenariosRun = lasts[k];
   }
-  for (std::size_t m = 0; m < running.size(); ++m) engines.Complete(m);
+  engines.Complete();
   for (std::size_t k = 0; k < count; ++k) reporters[k]->Finish();
   return results;
 }

@@ -37,9 +37,11 @@ RunResult RunSimulation(const SimulationRun& run, std::optional<std::uint32_t> s
 // RunSimulation, and ends exactly as RunSimulation would leave it, except
 // that with `bounds` (shards started from empty tails, to be merged into the
 // bounds' host) their tails keep only what can reach the merged result.
+// With `team` > 1, that many threads share the steps (FastEngineGroup); the
+// checks stay on the calling thread.
 std::vector<RunResult> RunSimulationsSideBySide(std::span<const SimulationRun> runs,
                                                 std::span<const std::uint32_t> seeds,
                                                 std::span<ProgressReporter* const> reporters,
-                                                MergeBounds* bounds = nullptr);
+                                                MergeBounds* bounds = nullptr, int team = 1);
 
 }  // namespace creditsim

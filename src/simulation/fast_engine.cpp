@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <exception>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -46,6 +47,7 @@
 #include "simulation/rest_of_portfolio_store.hpp"
 #include "simulation/shock_correlation.hpp"
 #include "simulation/sums_in_order.hpp"
+#include "simulation/team_barrier.hpp"
 #include "simulation/tail_index.hpp"
 #include "simulation/tail_store.hpp"
 #include "simulation/working_memory.hpp"
@@ -157,10 +159,8 @@ class FastEngine final : public ScenarioEngine {
   // issuer shocks are drawn first, then the caller correlates them (into
   // CorrelatedBuffer) together with other engines' shocks, then the rest of
   // the scenario runs.
-  const double* DrawIssuerShocks() {
-    DrawIssuerShocks(slots_[0], source_);
-    return slots_[0].shocks;
-  }
+  void DrawIssuerShocks() { DrawIssuerShocks(slots_[0], source_); }
+  const double* ShockBuffer() const { return slots_[0].shocks; }
   double* CorrelatedBuffer() { return slots_[0].correlated; }
   const double* Panels() const { return panels_; }
   std::int32_t IssuerCount() const { return run_.issuerCount; }
@@ -372,22 +372,121 @@ class FastEngine final : public ScenarioEngine {
 
 }  // namespace
 
+// Bounds fall fast while the lists fill and slowly after: tighten every 16
+// steps over the first 256, then every 128 (a tightening reads one slot of
+// every list, a cache miss each).
+bool TimeToTighten(std::int64_t steps) { return steps % (steps <= 256 ? 16 : 128) == 0; }
+
+// Work split between the threads of a team.
+std::vector<std::int32_t> ProductBands(std::int32_t n, int team);
+
 struct FastEngineGroup::Members {
   std::vector<std::unique_ptr<FastEngine>> engines;
-  // Per step: the engines that still have a scenario, and their buffers.
-  std::vector<FastEngine*> stepping;
-  std::vector<const double*> shocks;
-  std::vector<double*> correlated;
-  std::vector<const double*> pnl;
-  std::vector<double> totals;
+  const double* panels = nullptr;
+  std::int32_t issuerCount = 0;
+  std::int32_t assetCount = 0;
+
+  // One lane per thread of the team. Each lane draws, prices and records
+  // the runs it owns; the product of every run's shocks is split into
+  // bands of rows, one per lane. A lane's runs lower its own copy of the
+  // shared bounds, so that no two threads write the same one.
+  struct Lane {
+    std::vector<FastEngine*> own;
+    std::vector<const double*> shocks;  // of every run in the step
+    std::vector<double*> correlated;
+    std::vector<const double*> pnl;
+    std::vector<double> totals;
+    double mainBound = 0;
+    std::vector<double> restBound;
+  };
+  std::vector<Lane> lanes;
+  std::vector<int> laneOf;              // per run
+  std::vector<std::int32_t> bandStart;  // lane l correlates rows bandStart[l] .. bandStart[l + 1] - 1
+
+  // The team's other threads, and the call they are to run.
+  std::unique_ptr<TeamBarrier> barrier;
+  std::vector<std::thread> helpers;
+  std::atomic<std::uint64_t> calls{0};
+  bool stop = false;           // written before the last call is announced
+  bool callCompletes = false;  // the call completes the runs rather than running scenarios
+  std::span<const std::size_t> callMembers;
+  std::int32_t callFirst = 0;
+  std::span<const std::int32_t> callLasts;
+
   // Tail bounds shared by runs that are merged afterwards.
   MergeBounds* shared = nullptr;
   int group = 0;  // this group's number in `shared`
   double reportedMain = 0;
   std::vector<double> reportedRest;
   std::int64_t steps = 0;  // steps run, for the timing of TightenBounds
-  double mainBound = 0;
-  std::vector<double> restBound;
+
+  void Meet() {
+    if (barrier) barrier->Wait();
+  }
+
+  // Lane `lane`'s part of scenarios first .. lasts[k] - 1 of runs
+  // members[k]. Every lane walks the same steps; they meet once the shocks
+  // are drawn, once the product is complete, and once at the end, after
+  // which no lane reads the call's spans.
+  void RunLane(int lane, std::span<const std::size_t> members, std::int32_t first,
+               std::span<const std::int32_t> lasts) {
+    Lane& l = lanes[static_cast<std::size_t>(lane)];
+    for (std::int32_t s = first;; ++s) {
+      l.own.clear();
+      l.shocks.clear();
+      l.correlated.clear();
+      for (std::size_t k = 0; k < members.size(); ++k) {
+        if (s >= lasts[k]) continue;
+        FastEngine* engine = engines[members[k]].get();
+        l.shocks.push_back(engine->ShockBuffer());
+        l.correlated.push_back(engine->CorrelatedBuffer());
+        if (laneOf[members[k]] == lane) l.own.push_back(engine);
+      }
+      if (l.shocks.empty()) break;
+      for (FastEngine* engine : l.own) engine->DrawIssuerShocks();
+      Meet();
+      // Every lane has finished its last step, so the lists are at rest.
+      // Often enough early on that the runs' first fill of their lists is cut short.
+      if (lane == 0 && shared != nullptr && TimeToTighten(++steps)) TightenBounds();
+      CorrelateShockRows(panels, issuerCount, bandStart[static_cast<std::size_t>(lane)],
+                         bandStart[static_cast<std::size_t>(lane) + 1], l.shocks.data(), l.correlated.data(),
+                         static_cast<int>(l.shocks.size()));
+      Meet();
+      if (l.own.empty()) continue;
+      l.pnl.clear();
+      for (FastEngine* engine : l.own) l.pnl.push_back(engine->PriceScenario());
+      l.totals.resize(l.pnl.size());
+      SumsInOrder(l.pnl.data(), static_cast<int>(l.pnl.size()), assetCount, l.totals.data());
+      for (std::size_t k = 0; k < l.own.size(); ++k) l.own[k]->FinishScenario(s, l.totals[k]);
+    }
+    Meet();
+  }
+
+  // Writes back the lane's runs (their tails are the larger part of it).
+  void CompleteLane(int lane) {
+    for (std::size_t k = 0; k < engines.size(); ++k) {
+      if (laneOf[k] == lane) engines[k]->Complete();
+    }
+    Meet();
+  }
+
+  // A helper thread of the team: runs lane `lane` of every call announced.
+  void Help(int lane) {
+    std::uint64_t seen = 0;
+    for (;;) {
+      std::uint64_t call;
+      for (int spins = 0; (call = calls.load(std::memory_order_acquire)) == seen; ++spins) {
+        if (spins > 1000) std::this_thread::yield();
+      }
+      seen = call;
+      if (stop) return;
+      if (callCompletes) {
+        CompleteLane(lane);
+      } else {
+        RunLane(lane, callMembers, callFirst, callLasts);
+      }
+    }
+  }
 
   // Lowers each bound to a value that at least K values of the runs' lists
   // taken together do not exceed: those values all reach the merge, so
@@ -398,7 +497,13 @@ struct FastEngineGroup::Members {
   // them, far below any one run's own last slot. The group also reports the
   // same for the entry MergeBounds asks for, so that groups running at the
   // same time on other threads bound each other as if they were one group.
+  // Runs only while every lane is between steps.
   void TightenBounds() {
+    Lane& first = lanes[0];
+    for (std::size_t k = 1; k < lanes.size(); ++k) {
+      LowerTo(first.mainBound, lanes[k].mainBound);
+      for (std::size_t a = 0; a < first.restBound.size(); ++a) LowerTo(first.restBound[a], lanes[k].restBound[a]);
+    }
     const int K = engines[0]->TailSize();
     const int q = (K + static_cast<int>(engines.size()) - 1) / static_cast<int>(engines.size()) - 1;
     const int e = shared->ReportedEntry();
@@ -415,15 +520,19 @@ struct FastEngineGroup::Members {
     for (auto& engine : engines) ordered = ordered && TailIsAscendingWithoutNaN(engine->Tails().SlotPnl(), K);
     double own = 0;
     bounds([](const FastEngine& engine) { return engine.Tails().SlotPnl(); }, ordered, own, reportedMain);
-    LowerTo(mainBound, own);
-    for (std::int32_t a = 0; a < static_cast<std::int32_t>(restBound.size()); ++a) {
+    LowerTo(first.mainBound, own);
+    for (std::int32_t a = 0; a < static_cast<std::int32_t>(first.restBound.size()); ++a) {
       ordered = true;
       for (auto& engine : engines) ordered = ordered && engine->RestTails().Ordered(a);
       bounds([a](const FastEngine& engine) { return engine.RestTails().Column(a); }, ordered, own,
              reportedRest[static_cast<std::size_t>(a)]);
-      LowerTo(restBound[static_cast<std::size_t>(a)], own);
+      LowerTo(first.restBound[static_cast<std::size_t>(a)], own);
     }
-    shared->Exchange(group, reportedMain, reportedRest, mainBound, restBound);
+    shared->Exchange(group, reportedMain, reportedRest, first.mainBound, first.restBound);
+    for (std::size_t k = 1; k < lanes.size(); ++k) {
+      lanes[k].mainBound = first.mainBound;
+      lanes[k].restBound = first.restBound;
+    }
   }
 
   static void LowerTo(double& bound, double value) {
@@ -431,65 +540,120 @@ struct FastEngineGroup::Members {
   }
 };
 
-FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
-                                 MergeBounds* bounds)
-    : members_(std::make_unique<Members>()) {
-  Members& m = *members_;
-  for (std::size_t k = 0; k < runs.size(); ++k) {
-    const FastEngine* first = k == 0 ? nullptr : m.engines[0].get();
-    m.engines.push_back(std::make_unique<FastEngine>(runs[k], *sources[k], first));
+// Rows of the product split into bands of whole panels, one per lane, with
+// about the same number of multiplications each (the first panels, with the
+// longest rows, weigh most).
+std::vector<std::int32_t> ProductBands(std::int32_t n, int team) {
+  std::vector<std::int32_t> start{0};
+  double total = 0;
+  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) total += n - i0;
+  double done = 0;
+  for (std::int32_t i0 = 0; i0 < n && static_cast<int>(start.size()) < team; i0 += kPanelRows) {
+    done += n - i0;
+    if (done >= total * static_cast<double>(start.size()) / team) start.push_back(i0 + kPanelRows);
   }
-  if (bounds != nullptr && bounds->Active() && !m.engines.empty()) {
-    m.shared = bounds;
-    m.mainBound = std::numeric_limits<double>::infinity();
-    m.restBound.assign(static_cast<std::size_t>(bounds->AssetCount()), m.mainBound);
-    m.group = bounds->Join(static_cast<int>(m.engines.size()), m.mainBound, m.restBound);
-    m.reportedRest.resize(m.restBound.size());
-    for (auto& engine : m.engines) engine->ShareTailBounds(&m.mainBound, m.restBound.data());
-  }
-  m.stepping.reserve(runs.size());
-  m.shocks.reserve(runs.size());
-  m.correlated.reserve(runs.size());
+  while (static_cast<int>(start.size()) < team) start.push_back(n);
+  start.push_back(n);
+  for (std::int32_t& row : start) row = std::min(row, n);
+  return start;
 }
 
-FastEngineGroup::~FastEngineGroup() = default;
+FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
+                                 MergeBounds* bounds, int team)
+    : members_(std::make_unique<Members>()) {
+  Members& m = *members_;
+  if (runs.empty()) return;
+  team = std::clamp(team, 1, static_cast<int>(runs.size()));
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    m.laneOf.push_back(static_cast<int>(k * static_cast<std::size_t>(team) / runs.size()));
+  }
+  // The first engine packs the factor and builds the revaluation columns
+  // that the others share; the others are made by their lanes' threads at
+  // once (each fills its own working memory, the larger part of the work).
+  m.engines.resize(runs.size());
+  m.engines[0] = std::make_unique<FastEngine>(runs[0], *sources[0]);
+  const auto makeLane = [&](int lane) {
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+      if (m.laneOf[k] == lane) m.engines[k] = std::make_unique<FastEngine>(runs[k], *sources[k], m.engines[0].get());
+    }
+  };
+  std::vector<std::thread> makers;
+  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(team));
+  for (int lane = 1; lane < team; ++lane) {
+    makers.emplace_back([&, lane] {
+      AllowHelperThreadOnThisThread(false);
+      try {
+        makeLane(lane);
+      } catch (...) {
+        failures[static_cast<std::size_t>(lane)] = std::current_exception();
+      }
+    });
+  }
+  try {
+    makeLane(0);
+  } catch (...) {
+    failures[0] = std::current_exception();
+  }
+  for (std::thread& maker : makers) maker.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  m.panels = m.engines[0]->Panels();
+  m.issuerCount = m.engines[0]->IssuerCount();
+  m.assetCount = m.engines[0]->AssetCount();
+  m.lanes.resize(static_cast<std::size_t>(team));
+  m.bandStart = ProductBands(m.issuerCount, team);
+  if (bounds != nullptr && bounds->Active()) {
+    m.shared = bounds;
+    Members::Lane& first = m.lanes[0];
+    first.mainBound = std::numeric_limits<double>::infinity();
+    first.restBound.assign(static_cast<std::size_t>(bounds->AssetCount()), first.mainBound);
+    m.group = bounds->Join(static_cast<int>(m.engines.size()), first.mainBound, first.restBound);
+    m.reportedRest.resize(first.restBound.size());
+    for (Members::Lane& lane : m.lanes) {
+      lane.mainBound = first.mainBound;
+      lane.restBound = first.restBound;
+    }
+    for (std::size_t k = 0; k < m.engines.size(); ++k) {
+      Members::Lane& lane = m.lanes[static_cast<std::size_t>(m.laneOf[k])];
+      m.engines[k]->ShareTailBounds(&lane.mainBound, lane.restBound.data());
+    }
+  }
+  if (team > 1) {
+    m.barrier = std::make_unique<TeamBarrier>(team);
+    for (int lane = 1; lane < team; ++lane) m.helpers.emplace_back([&m, lane] { m.Help(lane); });
+  }
+}
 
-// Bounds fall fast while the lists fill and slowly after: tighten every 16
-// steps over the first 256, then every 128 (a tightening reads one slot of
-// every list, a cache miss each).
-bool TimeToTighten(std::int64_t steps) { return steps % (steps <= 256 ? 16 : 128) == 0; }
+FastEngineGroup::~FastEngineGroup() {
+  if (!members_ || members_->helpers.empty()) return;
+  members_->stop = true;
+  members_->calls.fetch_add(1, std::memory_order_release);
+  for (std::thread& helper : members_->helpers) helper.join();
+}
 
 void FastEngineGroup::RunScenarios(std::span<const std::size_t> members, std::int32_t first,
                                    std::span<const std::int32_t> lasts) {
   Members& m = *members_;
   if (m.engines.empty()) return;
-  const double* panels = m.engines[0]->Panels();
-  const std::int32_t N = m.engines[0]->IssuerCount();
-  const std::int32_t assetCount = m.engines[0]->AssetCount();
-  for (std::int32_t s = first;; ++s) {
-    m.stepping.clear();
-    m.shocks.clear();
-    m.correlated.clear();
-    for (std::size_t k = 0; k < members.size(); ++k) {
-      if (s >= lasts[k]) continue;
-      FastEngine* engine = m.engines[members[k]].get();
-      m.stepping.push_back(engine);
-      m.shocks.push_back(engine->DrawIssuerShocks());
-      m.correlated.push_back(engine->CorrelatedBuffer());
-    }
-    if (m.stepping.empty()) break;
-    CorrelateShocks(panels, N, m.shocks.data(), m.correlated.data(), static_cast<int>(m.stepping.size()));
-    m.pnl.clear();
-    for (FastEngine* engine : m.stepping) m.pnl.push_back(engine->PriceScenario());
-    m.totals.resize(m.pnl.size());
-    SumsInOrder(m.pnl.data(), static_cast<int>(m.pnl.size()), assetCount, m.totals.data());
-    for (std::size_t k = 0; k < m.stepping.size(); ++k) m.stepping[k]->FinishScenario(s, m.totals[k]);
-    // Often enough early on that the runs' first fill of their lists is cut short.
-    if (m.shared != nullptr && TimeToTighten(++m.steps)) m.TightenBounds();
+  if (!m.helpers.empty()) {
+    m.callMembers = members;
+    m.callFirst = first;
+    m.callLasts = lasts;
+    m.calls.fetch_add(1, std::memory_order_release);
   }
+  m.RunLane(0, members, first, lasts);
 }
 
-void FastEngineGroup::Complete(std::size_t member) { members_->engines[member]->Complete(); }
+void FastEngineGroup::Complete() {
+  Members& m = *members_;
+  if (m.engines.empty()) return;
+  if (!m.helpers.empty()) {
+    m.callCompletes = true;
+    m.calls.fetch_add(1, std::memory_order_release);
+  }
+  m.CompleteLane(0);
+}
 
 std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomSource& source) {
   return std::make_unique<FastEngine>(run, source);
@@ -504,6 +668,13 @@ void ResetPeakFastEngineWorkingBytes() { peakWorkingBytes.store(liveWorkingBytes
 bool LastFastEngineUsedHelperThread() { return lastUsedHelper.load(std::memory_order_relaxed); }
 
 void SetFastEngineOverlapThreshold(std::int64_t work) { overlapThreshold.store(work, std::memory_order_relaxed); }
+
+namespace {
+std::atomic<std::size_t> teamFactorBytes{std::size_t{4} << 20};
+}  // namespace
+
+void SetTeamFactorBytes(std::size_t bytes) { teamFactorBytes.store(bytes); }
+std::size_t TeamFactorBytes() { return teamFactorBytes.load(); }
 
 std::int64_t FastEngineOverlapThreshold() { return overlapThreshold.load(std::memory_order_relaxed); }
 

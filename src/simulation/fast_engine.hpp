@@ -16,7 +16,7 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 
 // Runs over the same portfolio inputs (the shards of a sharded run, which
 // differ only in their generators and output arrays), advanced side by side
-// on the calling thread. Each scenario step draws every run's issuer shocks,
+// on the calling thread (or a team of threads). Each scenario step draws every run's issuer shocks,
 // correlates them all in one pass over the factor, then finishes each run's
 // scenario on its own. Every run ends exactly as it would have alone; the
 // runs share one packed copy of the factor.
@@ -28,14 +28,20 @@ class FastEngineGroup {
   // for: their tails then keep only what can reach the merged result (see
   // MergeBounds), which leaves the merge unchanged but makes each run's own
   // tails incomplete.
+  //
+  // With `team` > 1 the group's steps are shared by that many threads (the
+  // caller's and team - 1 helpers the group starts): each draws, prices and
+  // records its share of the runs, and computes its band of rows of the
+  // product of all of them. A large factor is then streamed once per step
+  // rather than once per thread; every run still ends with the same bits.
   FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
-                  MergeBounds* bounds = nullptr);
+                  MergeBounds* bounds = nullptr, int team = 1);
   ~FastEngineGroup();
 
   // Runs scenarios first .. lasts[k] - 1 of each run members[k], in step.
   void RunScenarios(std::span<const std::size_t> members, std::int32_t first, std::span<const std::int32_t> lasts);
-  // As ScenarioEngine::Complete, for one run.
-  void Complete(std::size_t member);
+  // As ScenarioEngine::Complete, for every run.
+  void Complete();
 
  private:
   struct Members;
@@ -55,6 +61,12 @@ void ResetPeakFastEngineWorkingBytes();
 // running at the time. Tests set 0 to run every case both ways.
 void SetFastEngineOverlapThreshold(std::int64_t work);
 bool LastFastEngineUsedHelperThread();
+
+// Sharded runs whose packed factor holds at least this many bytes (default
+// 4 MiB, where it no longer fits a core's own cache) run each group of
+// shards on a team of two threads. Tests set 0 to run small cases so.
+void SetTeamFactorBytes(std::size_t bytes);
+std::size_t TeamFactorBytes();
 
 // Engines made on the calling thread while `allowed` is false never take a
 // helper thread: a sharded run's workers already use the cores it was given.

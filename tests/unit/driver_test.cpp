@@ -133,7 +133,8 @@ TEST(Driver, TwoRunsWithTheSameSeedPairUpTheirTails) {
 
 TEST(Driver, RunsSideBySideEndAsEachRunAlone) {
   // Four copies of a random case with their own seeds, lengths and
-  // cancellation points, run side by side, against each copy run alone.
+  // cancellation points, run side by side (on one, two or three threads),
+  // against each copy run alone.
   std::mt19937_64 random(31);
   for (int trial = 0; trial < 24; ++trial) {
     const cli::HostCase base = testing::MakeRandomCase(random, {.allowNaN = trial % 3 == 0});
@@ -151,12 +152,14 @@ TEST(Driver, RunsSideBySideEndAsEachRunAlone) {
     }
     std::vector<ProgressReporter*> reporting;
     for (auto& reporter : reporters) reporting.push_back(&reporter);
-    const std::vector<RunResult> results = RunSimulationsSideBySide(runs, seeds, reporting);
+    const int team = 1 + trial % 3;
+    const std::vector<RunResult> results = RunSimulationsSideBySide(runs, seeds, reporting, nullptr, team);
     for (int k = 0; k < 4; ++k) {
       const SimulationRun run = ValidateSimulation(cli::ArraysOf(alone[k]), cli::ParametersOf(alone[k]), N, M);
       testing::RecordingReporter reporter(cancelAt[k]);
       const RunResult expected = RunSimulation(run, seeds[static_cast<std::size_t>(k)], reporter, Engine::Fast);
-      const std::string where = "trial " + std::to_string(trial) + " run " + std::to_string(k);
+      const std::string where =
+          "trial " + std::to_string(trial) + " run " + std::to_string(k) + " team " + std::to_string(team);
       EXPECT_EQ(results[static_cast<std::size_t>(k)].scenariosRun, expected.scenariosRun) << where;
       EXPECT_EQ(results[static_cast<std::size_t>(k)].cancelled, expected.cancelled) << where;
       EXPECT_EQ(reporters[static_cast<std::size_t>(k)].calls, reporter.calls) << where;

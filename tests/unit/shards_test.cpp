@@ -11,6 +11,7 @@
 #include "numerics/random_source.hpp"
 #include "progress/host_progress_reporter.hpp"
 #include "simulation/driver.hpp"
+#include "simulation/fast_engine.hpp"
 #include "simulation/merge_bounds.hpp"
 #include "support/bit_equal.hpp"
 #include "support/random_case.hpp"
@@ -49,6 +50,19 @@ void ExpectSameArrays(const HostCase& actual, const HostCase& expected, const st
     EXPECT_TRUE(testing::BitEqual(actual.arrays[i].ints, expected.arrays[i].ints)) << where << " " << cli::kArrayNames[i];
   }
 }
+
+// While alive, makes every sharded run with two or more threads share its
+// groups' steps in pairs (`on`), whatever the size of the factor.
+class TeamFactorOverride {
+ public:
+  explicit TeamFactorOverride(bool on) : saved_(TeamFactorBytes()) {
+    if (on) SetTeamFactorBytes(0);
+  }
+  ~TeamFactorOverride() { SetTeamFactorBytes(saved_); }
+
+ private:
+  std::size_t saved_;
+};
 
 TEST(Shards, MergeEqualsRunningTheShardsOneAfterAnother) {
   std::mt19937_64 random(2024);
@@ -96,6 +110,9 @@ TEST(Shards, ThreadCountNeverChangesTheResult) {
     const int shards = 1 + trial % 6;
     HostCase sequential = base;
     RunSequentially(sequential, *base.seed, shards, Shares(base.scenarioCount, shards));
+    // Threads in pairs sharing the steps of each group, as for a large
+    // factor, in every other trial.
+    const TeamFactorOverride teams(trial % 2 == 1);
     for (int threads : {1, 2, 3}) {
       HostCase sharded = base;
       SimulationOptions options;
@@ -104,7 +121,7 @@ TEST(Shards, ThreadCountNeverChangesTheResult) {
           SimulateSharded(cli::ArraysOf(sharded), cli::ParametersOf(sharded), {shards, threads}, options);
       EXPECT_EQ(outcome.scenariosRun, base.scenarioCount);
       EXPECT_FALSE(outcome.cancelled);
-      ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads));
+      ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads) + (trial % 2 ? " in teams" : ""));
     }
   }
 }
@@ -113,8 +130,10 @@ TEST(Shards, ManyShardsWithALongTailMergeExactly) {
   // K = 100 over 8 shards: groups of shards report an early entry of their
   // lists (ceil(K / 8) - 1), which bounds the merge only once groups
   // covering enough shards have reported. Empty starting tails, so that the
-  // bounds come from the shards alone; one and two threads.
-  HostCase base = cli::MakeSyntheticPortfolio(cli::SyntheticPortfolioSize("S"), 1600);
+  // bounds come from the shards alone; one and two threads, and two threads
+  // sharing the steps of one group (200 issuers: the product splits into
+  // bands of several panels).
+  HostCase base = cli::MakeSyntheticPortfolio({"S", 200, 400}, 1600);
   for (const char* empty : {"tailPnl", "tailRestPnl"}) {
     for (double& slot : base.Doubles(empty)) slot = std::numeric_limits<double>::infinity();
   }
@@ -122,11 +141,14 @@ TEST(Shards, ManyShardsWithALongTailMergeExactly) {
   HostCase sequential = base;
   RunSequentially(sequential, 5, kShards, Shares(base.scenarioCount, kShards));
   for (int threads : {1, 2}) {
-    HostCase sharded = base;
-    SimulationOptions options;
-    options.seed = 5;
-    SimulateSharded(cli::ArraysOf(sharded), cli::ParametersOf(sharded), {kShards, threads}, options);
-    ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads));
+    for (bool inTeams : {false, true}) {
+      const TeamFactorOverride teams(inTeams);
+      HostCase sharded = base;
+      SimulationOptions options;
+      options.seed = 5;
+      SimulateSharded(cli::ArraysOf(sharded), cli::ParametersOf(sharded), {kShards, threads}, options);
+      ExpectSameArrays(sharded, sequential, "threads " + std::to_string(threads) + (inTeams ? " in teams" : ""));
+    }
   }
 }
 
