@@ -206,8 +206,11 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   std::atomic<bool> cancel{false};
   std::atomic<std::size_t> nextShard{0};
   MergeBounds bounds(host, sharding.shards);
-  const int team = TeamSize(host, options.engine, WorkerCount(sharding));
-  const int workers = WorkerCount(sharding) / team;  // each with team - 1 helpers
+  const int threadCount = WorkerCount(sharding);
+  const int team = TeamSize(host, options.engine, threadCount);
+  const int workers = threadCount / team;  // each with team - 1 helpers
+  // With an odd number of threads in teams, the last team takes the spare one.
+  const auto teamOf = [&](int worker) { return worker == workers - 1 ? threadCount - team * (workers - 1) : team; };
   const std::size_t shardCount = results.size();
   const std::size_t perGroup = std::clamp<std::size_t>((shardCount + workers - 1) / workers, 1,
                                                        kShardsSideBySide * static_cast<std::size_t>(team));
@@ -216,7 +219,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   int running = workers;
   std::exception_ptr failure;
 
-  auto worker = [&] {
+  auto worker = [&](int index) {
     AllowHelperThreadOnThisThread(false);  // the pool already has the cores it was given
     try {
       for (std::size_t first = nextShard.fetch_add(perGroup); first < shardCount;
@@ -225,7 +228,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
         std::vector<ShardReporter> reporters(count, ShardReporter(done, cancel, options.cancel));
         std::vector<ProgressReporter*> reporting;
         for (ShardReporter& reporter : reporters) reporting.push_back(&reporter);
-        RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results, team);
+        RunShardGroup(host, plan, first, count, reporting, options.engine, bounds, results, teamOf(index));
       }
     } catch (...) {
       std::lock_guard lock(mutex);
@@ -240,7 +243,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   auto display = MakeDisplayFor(options);
   display->Open(kProgressTitle, FormatProgressLine(parameters.scenarioCount), parameters.scenarioCount);
   std::vector<std::thread> threads;
-  for (int t = 0; t < workers; ++t) threads.emplace_back(worker);
+  for (int t = 0; t < workers; ++t) threads.emplace_back(worker, t);
   bool shownCancel = false;
   {
     std::unique_lock lock(mutex);
