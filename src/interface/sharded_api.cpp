@@ -11,6 +11,7 @@
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "creditsim/shards.hpp"
 #include "interface/simulation_validation.hpp"
@@ -20,11 +21,26 @@
 #include "simulation/shard_merge.hpp"
 #include "simulation/shard_plan.hpp"
 #include "simulation/shock_correlation.hpp"
+#include "simulation/working_memory.hpp"
 
 namespace creditsim {
 namespace {
 
 constexpr double kEmptySlot = std::numeric_limits<double>::infinity();
+
+// Sizes a shard's array of K x M values: a fresh allocation is offered as
+// huge pages before it is filled (eight shards of a large portfolio hold
+// hundreds of megabytes, and first touching them in small pages is a large
+// share of a short run).
+template <class T>
+void AssignTail(std::vector<T>& array, std::size_t count, T value) {
+  if (array.capacity() < count) {
+    std::vector<T>().swap(array);
+    array.reserve(count);
+    AdviseHugePages(array.data(), count * sizeof(T));
+  }
+  array.assign(count, value);
+}
 
 // Points a run at the shard's own output arrays; inputs stay the host's.
 SimulationRun ShardRun(const SimulationRun& host, ShardResult& shard, std::int32_t scenarioCount) {
@@ -38,10 +54,10 @@ SimulationRun ShardRun(const SimulationRun& host, ShardResult& shard, std::int32
   shard.assetNewSpread.assign(host.assetNewSpread, host.assetNewSpread + M);
   shard.assetRestPnl.assign(host.assetRestPnl, host.assetRestPnl + M);
   shard.tailPnl.assign(K, kEmptySlot);
-  shard.tailAssetPnl.assign(K * M, 0.0);
-  shard.tailRating.assign(K * N, 0);
+  AssignTail(shard.tailAssetPnl, K * M, 0.0);
+  AssignTail<std::int16_t>(shard.tailRating, K * N, 0);
   shard.tailMultiplier.assign(K, 0.0);
-  shard.tailRestPnl.assign(K * M, kEmptySlot);
+  AssignTail(shard.tailRestPnl, K * M, kEmptySlot);
 
   SimulationRun run = host;
   run.scenarioCount = scenarioCount;

@@ -14,6 +14,10 @@
 
 namespace creditsim {
 
+// Offers the whole 2 MiB pages within [start, start + bytes) to the kernel
+// as huge pages (only advice; call it before the memory is first touched).
+void AdviseHugePages(void* start, std::size_t bytes);
+
 // Frees a block with the alignment it was allocated with.
 struct AlignedDelete {
   std::align_val_t alignment{64};
