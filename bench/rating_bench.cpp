@@ -1,5 +1,7 @@
 // New ratings per active issuer: NormalCdf and the threshold scan of the
-// reference against the cut points, on the M portfolio's correlated shocks.
+// reference against the cut points, one issuer at a time and a row at a
+// time (the window count), on standard normal shocks and the M portfolio's
+// grades.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -9,6 +11,7 @@
 #include "numerics/normal_draw_table.hpp"
 #include "simulation/migrate_issuers.hpp"
 #include "simulation/rating_cuts.hpp"
+#include "simulation/rating_windows.hpp"
 
 namespace creditsim {
 namespace {
@@ -51,6 +54,22 @@ void BM_RatingByCuts(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RatingByCuts);
+
+void BM_RatingByWindows(benchmark::State& state) {
+  Issuers issuers;
+  const RatingCuts cuts(issuers.portfolio.run.migrationThreshold);
+  const auto n = static_cast<std::int32_t>(issuers.shocks.size());
+  std::vector<double> planes(RatingWindowDoubles(n));
+  BuildRatingWindows(cuts, issuers.grades.data(), n, planes.data());
+  std::vector<RatingCode> out(issuers.shocks.size());
+  std::vector<std::int32_t> listed(issuers.shocks.size());
+  for (auto _ : state) {
+    NewRatings(cuts, planes.data(), issuers.grades.data(), n, issuers.shocks.data(), out.data(), listed.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RatingByWindows);
 
 }  // namespace
 }  // namespace creditsim
