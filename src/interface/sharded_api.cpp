@@ -281,7 +281,7 @@ SimulationOutcome SimulateSharded(const SimulationArrays& arrays, const Simulati
   display->Close();
   if (failure) std::rethrow_exception(failure);
 
-  MergeShards(host, results, options.engine);
+  MergeShards(host, results, options.engine, threadCount);
   for (const ShardResult& shard : results) outcome.scenariosRun += shard.scenariosRun;
   outcome.cancelled = outcome.scenariosRun < std::max(parameters.scenarioCount, 0);
   return outcome;

@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "progress/host_progress_reporter.hpp"
@@ -100,11 +102,13 @@ void WriteMainStore(const SimulationRun& host, std::span<const ShardResult> shar
   }
 }
 
-void WriteRestOfPortfolioStore(const SimulationRun& host, std::span<const ShardResult> shards) {
+// Assets first .. last - 1; each asset's column merges on its own.
+void WriteRestOfPortfolioColumns(const SimulationRun& host, std::span<const ShardResult> shards, std::ptrdiff_t first,
+                                 std::ptrdiff_t last) {
   const int K = host.tailSize;
   const std::ptrdiff_t M = host.assetCount;
   std::vector<double> merged(static_cast<std::size_t>(K)), next(static_cast<std::size_t>(K));
-  for (std::ptrdiff_t a = 0; a < M; ++a) {
+  for (std::ptrdiff_t a = first; a < last; ++a) {
     for (int i = 0; i < K; ++i) merged[static_cast<std::size_t>(i)] = host.tailRestPnl[i * M + a];
     for (const ShardResult& shard : shards) {
       if (!shard.hadLoss) continue;
@@ -122,6 +126,20 @@ void WriteRestOfPortfolioStore(const SimulationRun& host, std::span<const ShardR
     }
     for (int i = 0; i < K; ++i) host.tailRestPnl[i * M + a] = merged[static_cast<std::size_t>(i)];
   }
+}
+
+// The columns in bands of assets, one per thread (every shard's K x M array
+// is read once, so a large run spends a noticeable time here).
+void WriteRestOfPortfolioStore(const SimulationRun& host, std::span<const ShardResult> shards, int threads) {
+  const std::ptrdiff_t M = host.assetCount;
+  const std::ptrdiff_t bands = std::clamp<std::ptrdiff_t>(threads, 1, std::max<std::ptrdiff_t>(M / 256, 1));
+  std::vector<std::thread> helpers;
+  for (std::ptrdiff_t band = 1; band < bands; ++band) {
+    helpers.emplace_back(WriteRestOfPortfolioColumns, std::cref(host), shards, band * M / bands,
+                         (band + 1) * M / bands);
+  }
+  WriteRestOfPortfolioColumns(host, shards, 0, M / bands);
+  for (std::thread& helper : helpers) helper.join();
 }
 
 void WriteLatestScenarioArrays(const SimulationRun& host, std::span<const ShardResult> shards) {
@@ -163,7 +181,7 @@ void HostTailBounds(const SimulationRun& host, double& mainBound, double* restBo
   }
 }
 
-void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine) {
+void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine, int threads) {
   const bool mergeable = host.tailSize < 1 || (HostTailsAreOrdered(host) &&
                                                std::all_of(shards.begin(), shards.end(), ShardPnlIsFinite));
   if (!mergeable) {
@@ -178,7 +196,7 @@ void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards,
   WriteLatestScenarioArrays(host, shards);
   if (host.tailSize >= 1) {
     WriteMainStore(host, shards);
-    WriteRestOfPortfolioStore(host, shards);
+    WriteRestOfPortfolioStore(host, shards, threads);
   }
 }
 

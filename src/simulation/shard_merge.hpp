@@ -21,7 +21,8 @@ bool HostTailsAreOrdered(const SimulationRun& host);
 void HostTailBounds(const SimulationRun& host, double& mainBound, double* restBound);
 
 // Leaves in the host's arrays what running the shards one after another on
-// them would leave.
-void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine);
+// them would leave; the rest-of-portfolio columns merge on up to `threads`
+// threads.
+void MergeShards(const SimulationRun& host, std::span<const ShardResult> shards, Engine engine, int threads = 1);
 
 }  // namespace creditsim

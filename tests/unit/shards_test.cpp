@@ -132,8 +132,8 @@ TEST(Shards, ManyShardsWithALongTailMergeExactly) {
   // covering enough shards have reported. Empty starting tails, so that the
   // bounds come from the shards alone; one and two threads, and two threads
   // sharing the steps of one group (200 issuers: the product splits into
-  // bands of several panels).
-  HostCase base = cli::MakeSyntheticPortfolio({"S", 200, 400}, 1600);
+  // bands of several panels; 600 assets: two threads merge the columns).
+  HostCase base = cli::MakeSyntheticPortfolio({"S", 200, 600}, 1600);
   for (const char* empty : {"tailPnl", "tailRestPnl"}) {
     for (double& slot : base.Doubles(empty)) slot = std::numeric_limits<double>::infinity();
   }
