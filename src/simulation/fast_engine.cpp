@@ -16,8 +16,10 @@
 // - New ratings compare the correlated shock with the cut points of the
 //   thresholds (RatingCuts), a row of issuers at a time (RateByWindows);
 //   NormalCdf is evaluated only near a cut and for the percentiles of the
-//   last scenario. Runs too short to repay finding
-//   the cuts evaluate NormalCdf for every active issuer instead.
+//   last scenario. Runs too short to repay finding the cuts evaluate
+//   NormalCdf for every active issuer instead.
+// - Shards of a sharded run are advanced side by side (FastEngineGroup),
+//   sharing each pass over the factor, on one thread or a team of threads.
 // - On a machine with a second core and a large enough portfolio, the
 //   migration of scenario s + 1 (draws, correlation, ratings, systematic
 //   draws) runs on a helper thread while scenario s is revalued and merged
@@ -67,6 +69,9 @@ void AddLiveWorkingBytes(std::size_t bytes) {
   }
 }
 std::atomic<bool> lastUsedHelper{false};
+
+// Sharded runs whose packed factor reaches this size run in teams.
+std::atomic<std::size_t> teamFactorBytes{std::size_t{4} << 20};
 
 // Finding and checking the 49 cut points costs about as many NormalCdf
 // evaluations as this; a run that would evaluate fewer rates its issuers
@@ -370,15 +375,30 @@ class FastEngine final : public ScenarioEngine {
   bool scenariosRun_ = false;
 };
 
-}  // namespace
-
 // Bounds fall fast while the lists fill and slowly after: tighten every 16
 // steps over the first 256, then every 128 (a tightening reads one slot of
 // every list, a cache miss each).
 bool TimeToTighten(std::int64_t steps) { return steps % (steps <= 256 ? 16 : 128) == 0; }
 
-// Work split between the threads of a team.
-std::vector<std::int32_t> ProductBands(std::int32_t n, int team);
+// Rows of the product split into bands of whole panels, one per lane, with
+// about the same number of multiplications each (the first panels, with the
+// longest rows, weigh most).
+std::vector<std::int32_t> ProductBands(std::int32_t n, int team) {
+  std::vector<std::int32_t> start{0};
+  double total = 0;
+  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) total += n - i0;
+  double done = 0;
+  for (std::int32_t i0 = 0; i0 < n && static_cast<int>(start.size()) < team; i0 += kPanelRows) {
+    done += n - i0;
+    if (done >= total * static_cast<double>(start.size()) / team) start.push_back(i0 + kPanelRows);
+  }
+  while (static_cast<int>(start.size()) < team) start.push_back(n);
+  start.push_back(n);
+  for (std::int32_t& row : start) row = std::min(row, n);
+  return start;
+}
+
+}  // namespace
 
 struct FastEngineGroup::Members {
   std::vector<std::unique_ptr<FastEngine>> engines;
@@ -540,24 +560,6 @@ struct FastEngineGroup::Members {
   }
 };
 
-// Rows of the product split into bands of whole panels, one per lane, with
-// about the same number of multiplications each (the first panels, with the
-// longest rows, weigh most).
-std::vector<std::int32_t> ProductBands(std::int32_t n, int team) {
-  std::vector<std::int32_t> start{0};
-  double total = 0;
-  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) total += n - i0;
-  double done = 0;
-  for (std::int32_t i0 = 0; i0 < n && static_cast<int>(start.size()) < team; i0 += kPanelRows) {
-    done += n - i0;
-    if (done >= total * static_cast<double>(start.size()) / team) start.push_back(i0 + kPanelRows);
-  }
-  while (static_cast<int>(start.size()) < team) start.push_back(n);
-  start.push_back(n);
-  for (std::int32_t& row : start) row = std::min(row, n);
-  return start;
-}
-
 FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
                                  MergeBounds* bounds, int team)
     : members_(std::make_unique<Members>()) {
@@ -668,10 +670,6 @@ void ResetPeakFastEngineWorkingBytes() { peakWorkingBytes.store(liveWorkingBytes
 bool LastFastEngineUsedHelperThread() { return lastUsedHelper.load(std::memory_order_relaxed); }
 
 void SetFastEngineOverlapThreshold(std::int64_t work) { overlapThreshold.store(work, std::memory_order_relaxed); }
-
-namespace {
-std::atomic<std::size_t> teamFactorBytes{std::size_t{4} << 20};
-}  // namespace
 
 void SetTeamFactorBytes(std::size_t bytes) { teamFactorBytes.store(bytes); }
 std::size_t TeamFactorBytes() { return teamFactorBytes.load(); }
