@@ -97,8 +97,8 @@ constexpr std::size_t kShardsSideBySide = 4;
 
 // A large factor is read from the shared cache, not from the core's own:
 // pairs of workers then share the steps of one group of shards, each
-// streaming its band of the factor once per step for all of them, instead
-// of each worker streaming the whole factor for its own group.
+// streaming its share of the factor's panels once per step for all of them,
+// instead of each worker streaming the whole factor for its own group.
 int TeamSize(const SimulationRun& host, Engine engine, int workers) {
   const bool large = FactorPanelDoubles(host.issuerCount) * sizeof(double) >= TeamFactorBytes();
   return engine == Engine::Fast && workers >= 2 && large ? 2 : 1;

@@ -380,24 +380,6 @@ class FastEngine final : public ScenarioEngine {
 // every list, a cache miss each).
 bool TimeToTighten(std::int64_t steps) { return steps % (steps <= 256 ? 16 : 128) == 0; }
 
-// Rows of the product split into bands of whole panels, one per lane, with
-// about the same number of multiplications each (the first panels, with the
-// longest rows, weigh most).
-std::vector<std::int32_t> ProductBands(std::int32_t n, int team) {
-  std::vector<std::int32_t> start{0};
-  double total = 0;
-  for (std::int32_t i0 = 0; i0 < n; i0 += kPanelRows) total += n - i0;
-  double done = 0;
-  for (std::int32_t i0 = 0; i0 < n && static_cast<int>(start.size()) < team; i0 += kPanelRows) {
-    done += n - i0;
-    if (done >= total * static_cast<double>(start.size()) / team) start.push_back(i0 + kPanelRows);
-  }
-  while (static_cast<int>(start.size()) < team) start.push_back(n);
-  start.push_back(n);
-  for (std::int32_t& row : start) row = std::min(row, n);
-  return start;
-}
-
 }  // namespace
 
 struct FastEngineGroup::Members {
@@ -407,9 +389,9 @@ struct FastEngineGroup::Members {
   std::int32_t assetCount = 0;
 
   // One lane per thread of the team. Each lane draws, prices and records
-  // the runs it owns; the product of every run's shocks is split into
-  // bands of rows, one per lane. A lane's runs lower its own copy of the
-  // shared bounds, so that no two threads write the same one.
+  // the runs it owns; the product of every run's shocks is shared out
+  // panel by panel. A lane's runs lower its own copy of the shared bounds,
+  // so that no two threads write the same one.
   struct Lane {
     std::vector<FastEngine*> own;
     std::vector<const double*> shocks;  // of every run in the step
@@ -420,8 +402,12 @@ struct FastEngineGroup::Members {
     std::vector<double> restBound;
   };
   std::vector<Lane> lanes;
-  std::vector<int> laneOf;              // per run
-  std::vector<std::int32_t> bandStart;  // lane l correlates rows bandStart[l] .. bandStart[l + 1] - 1
+  std::vector<int> laneOf;  // per run
+  // The first row of the next panel of the step's product to hand out. The
+  // panels go largest first, one at a time, so that a lane that comes late
+  // to the product (it tightened the bounds, or its runs took longer) takes
+  // fewer of them.
+  std::atomic<std::int32_t> nextPanelRow{0};
 
   // The team's other threads, and the call they are to run.
   std::unique_ptr<TeamBarrier> barrier;
@@ -464,13 +450,13 @@ struct FastEngineGroup::Members {
       }
       if (l.shocks.empty()) break;
       for (FastEngine* engine : l.own) engine->DrawIssuerShocks();
+      // Every lane has finished the last product, so the count can restart.
+      if (lane == 0) nextPanelRow.store(0, std::memory_order_relaxed);
       Meet();
       // Every lane has finished its last step, so the lists are at rest.
       // Often enough early on that the runs' first fill of their lists is cut short.
       if (lane == 0 && shared != nullptr && TimeToTighten(++steps)) TightenBounds();
-      CorrelateShockRows(panels, issuerCount, bandStart[static_cast<std::size_t>(lane)],
-                         bandStart[static_cast<std::size_t>(lane) + 1], l.shocks.data(), l.correlated.data(),
-                         static_cast<int>(l.shocks.size()));
+      Correlate(l);
       Meet();
       if (l.own.empty()) continue;
       l.pnl.clear();
@@ -480,6 +466,20 @@ struct FastEngineGroup::Members {
       for (std::size_t k = 0; k < l.own.size(); ++k) l.own[k]->FinishScenario(s, l.totals[k]);
     }
     Meet();
+  }
+
+  // The lane's share of the step's product.
+  void Correlate(Lane& l) {
+    const int count = static_cast<int>(l.shocks.size());
+    if (!barrier) {
+      CorrelateShockRows(panels, issuerCount, 0, issuerCount, l.shocks.data(), l.correlated.data(), count);
+      return;
+    }
+    for (;;) {
+      const std::int32_t row = nextPanelRow.fetch_add(kPanelRows, std::memory_order_relaxed);
+      if (row >= issuerCount) return;
+      CorrelateShockRows(panels, issuerCount, row, row + kPanelRows, l.shocks.data(), l.correlated.data(), count);
+    }
   }
 
   // Writes back the lane's runs (their tails are the larger part of it).
@@ -604,7 +604,6 @@ FastEngineGroup::FastEngineGroup(std::span<const SimulationRun> runs, std::span<
   m.issuerCount = m.engines[0]->IssuerCount();
   m.assetCount = m.engines[0]->AssetCount();
   m.lanes.resize(static_cast<std::size_t>(team));
-  m.bandStart = ProductBands(m.issuerCount, team);
   if (bounds != nullptr && bounds->Active()) {
     m.shared = bounds;
     Members::Lane& first = m.lanes[0];

@@ -31,9 +31,9 @@ class FastEngineGroup {
   //
   // With `team` > 1 the group's steps are shared by that many threads (the
   // caller's and team - 1 helpers the group starts): each draws, prices and
-  // records its share of the runs, and computes its band of rows of the
-  // product of all of them. A large factor is then streamed once per step
-  // rather than once per thread; every run still ends with the same bits.
+  // records its share of the runs, and takes panels of the product of all
+  // of them in turn. A large factor is then streamed once per step rather
+  // than once per thread; every run still ends with the same bits.
   FastEngineGroup(std::span<const SimulationRun> runs, std::span<RandomSource* const> sources,
                   MergeBounds* bounds = nullptr, int team = 1);
   ~FastEngineGroup();

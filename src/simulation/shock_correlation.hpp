@@ -35,8 +35,7 @@ void CorrelateShocks(const double* panels, std::int32_t n, const double* const* 
 
 // Rows first .. last - 1 of the same product (first a multiple of
 // kPanelRows, last one too or at least n): the same bits as CorrelateShocks
-// gives for those rows. Lets threads share one product, a band of panels
-// each.
+// gives for those rows. Lets threads share one product, panel by panel.
 void CorrelateShockRows(const double* panels, std::int32_t n, std::int32_t first, std::int32_t last,
                         const double* const* shocks, double* const* out, int count);
 
