@@ -17,15 +17,10 @@ void RepriceAssetsScalar(const RepricingColumns& c, const RepricingScenario& s, 
     } else if (issuer == N + kSpareInactive) {
       pnl[a] = 0;
     } else {
-      pnl[a] = RepriceCreditAsset(c, s, a, 0);
+      const double base = c.spreadPlanes[s.planeStart[issuer] + static_cast<std::int64_t>(a)];
+      pnl[a] = RepricingPnl(base * s.spreadMultiplier, c.spread[a], c.duration[a], c.value[a]);
     }
   }
-}
-
-double RepriceCreditAsset(const RepricingColumns& c, const RepricingScenario& s, std::size_t a, std::int64_t change) {
-  const double base = c.spreadPlanes[(kUnchangedPlane + change) * static_cast<std::int64_t>(c.padded) +
-                                     static_cast<std::int64_t>(a)];
-  return RepricingPnl(base * s.spreadMultiplier, c.spread[a], c.duration[a], c.value[a]);
 }
 
 }  // namespace creditsim

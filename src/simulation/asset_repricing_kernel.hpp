@@ -8,13 +8,12 @@
 // The operations per asset are the reference's, in its order, so the
 // vector kernel and its scalar twin give the same bits.
 //
-// The kernel is limited by memory traffic and its two divisions, so its
-// columns are laid out to be read as little as possible per scenario:
+// The kernel is limited by memory traffic, not arithmetic, so its columns
+// are laid out to be read as little as possible per scenario:
 // - The precomputed spreads lie in planes indexed by the grade change, not in
-//   one row of grades per asset. Most issuers keep their grade, so the kernel
-//   reads only the unchanged plane, contiguously, with no gather, and a
-//   scenario touches about one double per asset instead of a cache line; the
-//   few assets of issuers that changed grade are priced again afterwards.
+//   one row of grades per asset. Most issuers keep their grade, so almost
+//   every asset reads the unchanged plane, contiguously, and a scenario
+//   touches about one double per asset instead of a cache line.
 // - An asset's rule is told by its issuer index: the three spare issuers
 //   after the N real ones stand for the two market factors and for inactive
 //   issuers, so there is no rule column.
@@ -52,21 +51,16 @@ struct RepricingColumns {
 };
 
 struct RepricingScenario {
+  // Per issuer (N + kSpareIssuers): start of the plane of its grade change,
+  // (6 + change) * padded. Spare issuers point at any plane (their assets
+  // ignore it), and so may defaulted issuers (their assets are priced again).
+  const std::int64_t* planeStart = nullptr;
   double spreadMultiplier = 1;
   double market1Move = 0;
   double market2Move = 0;
 };
 
-// Prices every credit asset as if its issuer kept its grade (from the
-// unchanged plane); the caller prices the assets of issuers that changed
-// grade again with RepriceCreditAsset, and those of defaulted ones with
-// their recovery.
 void RepriceAssets(const RepricingColumns& columns, const RepricingScenario& scenario, double* pnl);
 void RepriceAssetsScalar(const RepricingColumns& columns, const RepricingScenario& scenario, double* pnl);
-
-// The P&L of credit asset a after a grade change of `change`: the kernel's
-// arithmetic for one lane.
-double RepriceCreditAsset(const RepricingColumns& columns, const RepricingScenario& scenario, std::size_t a,
-                          std::int64_t change);
 
 }  // namespace creditsim

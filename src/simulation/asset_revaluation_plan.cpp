@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <vector>
 
 namespace creditsim {
 
@@ -22,7 +21,7 @@ void AssetRevaluationPlan::Allocate(WorkingMemory& memory, std::int32_t M, std::
     padded_ = (m + kRepricingPadding - 1) / kRepricingPadding * kRepricingPadding;
     AllocateColumns(memory);
   }
-  changedIssuers_ = memory.Take<std::int32_t>(n);
+  planeStart_ = memory.Take<std::int64_t>(n + kSpareIssuers);
   defaultBits_ = memory.Take<std::uint64_t>((m + 63) / 64);
 }
 
@@ -46,6 +45,7 @@ std::int64_t AssetRevaluationPlan::PlaneStart(std::int64_t change) const {
 
 void AssetRevaluationPlan::Build(const SimulationRun& run) {
   if (!sharesColumns_) BuildColumns(run);
+  std::fill_n(planeStart_, N_ + kSpareIssuers, PlaneStart(0));
   std::fill_n(defaultBits_, (M_ + 63) / 64, 0);
 }
 
@@ -85,22 +85,23 @@ void AssetRevaluationPlan::BuildColumns(const SimulationRun& run) {
   }
   // Issuer lists of credit assets, each in ascending asset order.
   for (std::int32_t i = 0; i < N_; ++i) creditAssetsStart_[i + 1] += creditAssetsStart_[i];
-  std::vector<std::int32_t> cursor(creditAssetsStart_, creditAssetsStart_ + N_);
+  std::int64_t* cursor = planeStart_;  // free until the first scenario
+  for (std::int32_t i = 0; i < N_; ++i) cursor[i] = creditAssetsStart_[i];
   for (std::int32_t a = 0; a < M_; ++a) {
-    if (issuer_[a] < N_) creditAssets_[cursor[static_cast<std::size_t>(issuer_[a])]++] = a;
+    if (issuer_[a] < N_) creditAssets_[cursor[issuer_[a]]++] = a;
   }
 }
 
-bool AssetRevaluationPlan::MarkChanges(const RatingCode* newRatings) {
+bool AssetRevaluationPlan::MarkDefaultedAssets(const RatingCode* newRatings) {
   bool any = false;
-  changedCount_ = 0;
   for (std::int32_t i = 0; i < N_; ++i) {
     const RatingCode grade = newRatings[i];
     if (grade != kDefault) {
-      // Inactive issuers stay at kInactive: no change.
-      if (grade != currentGrade_[i]) changedIssuers_[changedCount_++] = i;
+      // Inactive issuers stay at kInactive: a change of 0.
+      planeStart_[i] = PlaneStart(grade - currentGrade_[i]);
       continue;
     }
+    planeStart_[i] = PlaneStart(0);
     for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) {
       const std::int32_t a = creditAssets_[k];
       defaultBits_[a / 64] |= std::uint64_t{1} << (a % 64);
@@ -121,19 +122,11 @@ double AssetRevaluationPlan::Revalue(const RatingCode* newRatings, const Scenari
 
 void AssetRevaluationPlan::PriceAssets(const RatingCode* newRatings, const ScenarioFactors& factors,
                                        RandomSource& source, double* assetPnl) {
-  const bool anyDefault = MarkChanges(newRatings);
+  const bool anyDefault = MarkDefaultedAssets(newRatings);
   const RepricingColumns columns{static_cast<std::size_t>(M_), padded_, N_, issuer_, spreadPlanes_,
                                  value_, spread_, duration_};
-  const RepricingScenario scenario{factors.spreadMultiplier, factors.market1Move, factors.market2Move};
-  RepriceAssets(columns, scenario, assetPnl);
-  for (std::int32_t c = 0; c < changedCount_; ++c) {
-    const std::int32_t i = changedIssuers_[c];
-    const std::int64_t change = newRatings[i] - currentGrade_[i];
-    for (std::int32_t k = creditAssetsStart_[i]; k < creditAssetsStart_[i + 1]; ++k) {
-      const auto a = static_cast<std::size_t>(creditAssets_[k]);
-      assetPnl[a] = RepriceCreditAsset(columns, scenario, a, change);
-    }
-  }
+  RepriceAssets(columns, {planeStart_, factors.spreadMultiplier, factors.market1Move, factors.market2Move},
+                assetPnl);
   for (std::int32_t word = 0; anyDefault && word < (M_ + 63) / 64; ++word) {
     for (std::uint64_t bits = defaultBits_[word]; bits != 0; bits &= bits - 1) {
       const std::int32_t a = word * 64 + std::countr_zero(bits);

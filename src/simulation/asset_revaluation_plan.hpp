@@ -9,12 +9,11 @@
 // the spreads in planes by grade change), and lists every issuer's credit
 // assets so that a default finds its assets without a scan.
 //
-// A scenario then runs in four passes over the caller's asset P&L: the
-// kernel prices every asset as if no issuer had changed grade; the assets of
-// issuers that moved to another grade are priced again from their plane;
-// the assets of defaulted issuers are priced again, in ascending asset
-// order, each with its recovery draw; and one strict chain of additions sums
-// the scenario in asset order.
+// A scenario then runs in three passes over the caller's asset P&L: the
+// kernel prices every asset as if no issuer had defaulted; the assets of
+// defaulted issuers are priced again, in ascending asset order, each with its
+// recovery draw; and one strict chain of additions sums the scenario in asset
+// order.
 #pragma once
 
 #include <cstdint>
@@ -59,10 +58,10 @@ class AssetRevaluationPlan {
   void WriteNewSpreads(const RatingCode* newRatings, double spreadMultiplier, double* assetNewSpread) const;
 
  private:
-  // Marks the credit assets of defaulted issuers in defaultBits_ and lists
-  // the other issuers whose grade changed; returns whether any asset
-  // defaulted.
-  bool MarkChanges(const RatingCode* newRatings);
+  // Marks the credit assets of defaulted issuers in defaultBits_ and points
+  // every issuer at the spread plane of its grade change; returns whether any
+  // asset defaulted.
+  bool MarkDefaultedAssets(const RatingCode* newRatings);
   void AllocateColumns(WorkingMemory& memory);
   void BuildColumns(const SimulationRun& run);
   // Offset of the spread plane of a grade change.
@@ -84,8 +83,7 @@ class AssetRevaluationPlan {
   std::int32_t* creditAssets_ = nullptr;
   RatingCode* currentGrade_ = nullptr;  // per issuer (kInactive for inactive issuers)
   // Per scenario.
-  std::int32_t* changedIssuers_ = nullptr;  // issuers whose grade changed (default aside)
-  std::int32_t changedCount_ = 0;
+  std::int64_t* planeStart_ = nullptr;  // N + kSpareIssuers; spare issuers stay at the unchanged plane
   std::uint64_t* defaultBits_ = nullptr;  // one bit per asset: visited in ascending order
 };
 

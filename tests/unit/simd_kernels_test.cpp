@@ -119,6 +119,7 @@ TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
     const std::int32_t issuers = 13;  // then the kSpareIssuers spare ones
     std::vector<double> value(padded), spread(padded), duration(padded), planes(padded * kSpreadPlanes);
     std::vector<std::int32_t> issuer(padded);
+    std::vector<std::int64_t> planeStart(issuers + kSpareIssuers);
     for (std::size_t a = 0; a < padded; ++a) {
       issuer[a] = static_cast<std::int32_t>(values.Engine()() % (issuers + kSpareIssuers));
       value[a] = values.Next();
@@ -126,10 +127,11 @@ TEST(SimdKernels, RepricingMatchesItsScalarTwin) {
       duration[a] = values.Next() * 5;
     }
     for (auto& p : planes) p = values.Next() * 300;
+    for (auto& start : planeStart) start = static_cast<std::int64_t>(values.Engine()() % kSpreadPlanes * padded);
     const RepricingColumns columns{count,         padded,       issuers,       issuer.data(),
                                    planes.data(), value.data(), spread.data(), duration.data()};
     for (double multiplier : {1.0, 0.37, 2.5, kInf}) {
-      const RepricingScenario scenario{multiplier, values.Next(), values.Next()};
+      const RepricingScenario scenario{planeStart.data(), multiplier, values.Next(), values.Next()};
       // One entry past the assets shows that nothing is written there.
       std::vector<double> scalar(count + 1, 99.0);
       RepriceAssetsScalar(columns, scenario, scalar.data());
