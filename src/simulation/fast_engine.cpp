@@ -227,9 +227,9 @@ class FastEngine final : public ScenarioEngine {
       slot.correlated = memory.Take<double>(N);
       slot.newRatings = memory.Take<RatingCode>(N);
     }
-    const bool counting = ratingCuts_.has_value();
-    windowPlanes_ = memory.Take<double>(counting ? RatingWindowDoubles(N) : 0);
-    listedIssuers_ = memory.Take<std::int32_t>(counting ? static_cast<std::size_t>(N) : 0);
+    const bool ratesByCuts = ratingCuts_.has_value();
+    windowPlanes_ = memory.Take<double>(ratesByCuts ? RatingWindowDoubles(N) : 0);
+    listedIssuers_ = memory.Take<std::int32_t>(ratesByCuts ? static_cast<std::size_t>(N) : 0);
     plan_.Allocate(memory, run_.assetCount, N, sharedWith_ != nullptr ? &sharedWith_->plan_ : nullptr);
     tails_.Allocate(memory, run_.tailSize, run_.assetCount, N);
     restTails_.Allocate(memory, run_.tailSize, run_.assetCount);

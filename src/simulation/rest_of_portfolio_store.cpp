@@ -74,11 +74,12 @@ bool AllEmpty(const double* slots, std::size_t count) {
 void RestOfPortfolioStore::Load(const SimulationRun& run) {
   const std::size_t slots = static_cast<std::size_t>(K_) * static_cast<std::size_t>(M_);
   if (AllEmpty(run.tailRestPnl, slots)) {
+    const std::int32_t assets = K_ > 0 ? M_ : 0;  // the per-asset arrays are empty when K < 1
     std::fill_n(columns_, slots, kEmpty);
-    std::fill_n(ordered_, K_ > 0 ? M_ : 0, std::uint8_t{1});
-    std::fill_n(filled_, K_ > 0 ? M_ : 0, 0);
-    std::fill_n(top_, K_ > 0 ? M_ : 0, kEmpty);
-    std::fill_n(waiting_, K_ > 0 ? M_ : 0, std::uint8_t{0});
+    std::fill_n(ordered_, assets, std::uint8_t{1});
+    std::fill_n(filled_, assets, 0);
+    std::fill_n(top_, assets, kEmpty);
+    std::fill_n(waiting_, assets, std::uint8_t{0});
     changed_ = false;
     return;
   }
