@@ -12,7 +12,7 @@
 
 namespace creditsim {
 
-void FactorCorrelation(std::int32_t n, const double* A, double* F) {
+void FactorCorrelationScalar(std::int32_t n, const double* A, double* F) {
   if (n <= 0) return;
   const std::ptrdiff_t size = n;
   for (std::ptrdiff_t j = size - 1; j >= 0; --j) {

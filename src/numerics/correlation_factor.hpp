@@ -12,4 +12,8 @@ namespace creditsim {
 // Nothing is read or written for n <= 0.
 void FactorCorrelation(std::int32_t n, const double* A, double* F);
 
+// The same factor, one row at a time: the definition the vector version
+// (which works on blocks of rows side by side) is tested against.
+void FactorCorrelationScalar(std::int32_t n, const double* A, double* F);
+
 }  // namespace creditsim

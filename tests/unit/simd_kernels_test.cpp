@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "numerics/correlation_factor.hpp"
 #include "simulation/asset_repricing_kernel.hpp"
 #include "simulation/rest_of_portfolio_kernel.hpp"
 #include "simulation/shock_correlation.hpp"
@@ -109,6 +110,45 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
         EXPECT_TRUE(testing::BitEqual(banded[v], expected)) << "n " << n << " vector " << v;
       }
     });
+  }
+}
+
+// Symmetric, positive definite for `strength` below 1 (B B^T / n with unit
+// diagonal scaled by `strength`, plus the identity's rest), with a few
+// special entries when `specials` is set.
+std::vector<double> CorrelationMatrix(int n, double strength, bool specials, Values& values) {
+  std::vector<double> b(static_cast<std::size_t>(n) * n), a(b.size());
+  for (double& x : b) x = values.Next(0.0);
+  for (int i = 0; i < n; ++i) {
+    for (int k = i; k < n; ++k) {
+      double s = 0;
+      for (int j = 0; j < n; ++j) s += b[static_cast<std::size_t>(i) * n + j] * b[static_cast<std::size_t>(k) * n + j];
+      a[static_cast<std::size_t>(i) * n + k] = a[static_cast<std::size_t>(k) * n + i] =
+          i == k ? 1.0 : strength * s / (3.0 * n);
+    }
+  }
+  if (specials) {
+    for (int m = 0; m < 1 + n / 8; ++m) a[values.Engine()() % a.size()] = values.Next(1.0);
+  }
+  return a;
+}
+
+TEST(SimdKernels, CorrelationFactorMatchesTheRowByRowFactor) {
+  Values values(5);
+  // Around the block widths of every instruction set (8, 16 and 32 rows).
+  for (int n : {1, 2, 7, 8, 9, 31, 32, 33, 65, 100}) {
+    for (const auto& [strength, specials] : {std::pair{0.9, false}, {3.0, false}, {0.5, true}}) {
+      const std::vector<double> a = CorrelationMatrix(n, strength, specials, values);
+      std::vector<double> expected(a.size(), 99.0);
+      FactorCorrelationScalar(n, a.data(), expected.data());
+      OnEveryTarget([&] {
+        std::vector<double> separate(a.size(), 99.0), inPlace = a;
+        FactorCorrelation(n, a.data(), separate.data());
+        FactorCorrelation(n, inPlace.data(), inPlace.data());
+        EXPECT_TRUE(testing::BitEqual(separate, expected)) << "n " << n << " strength " << strength;
+        EXPECT_TRUE(testing::BitEqual(inPlace, expected)) << "n " << n << " strength " << strength << " in place";
+      });
+    }
   }
 }
 
