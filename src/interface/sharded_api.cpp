@@ -99,9 +99,9 @@ constexpr std::size_t kShardsSideBySide = 4;
 // pairs of workers then share the steps of one group of shards, each
 // streaming its share of the factor's panels once per step for all of them,
 // instead of each worker streaming the whole factor for its own group.
-int TeamSize(const SimulationRun& host, Engine engine, int workers) {
+int TeamSize(const SimulationRun& host, Engine engine, int threads) {
   const bool large = FactorPanelDoubles(host.issuerCount) * sizeof(double) >= TeamFactorBytes();
-  return engine == Engine::Fast && workers >= 2 && large ? 2 : 1;
+  return engine == Engine::Fast && threads >= 2 && large ? 2 : 1;
 }
 
 // Runs shards first .. first + count - 1 of the plan into `results`, side by

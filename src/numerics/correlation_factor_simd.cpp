@@ -110,13 +110,16 @@ class BlockFactorisation {
     Subtract(acc, n_ - 1, i, [rowI](std::ptrdiff_t k) { return rowI[k]; });
     const V diagonal = hn::Set(d_, rowI[i]);
 #pragma GCC unroll 8
-    for (int c = 0; c < kChains; ++c) {
-      const V entry = Divide(acc[c], diagonal);
-      hn::StoreU(entry, d_, column + c * lanes_);
-      double* sum = diagonal_.data() + c * lanes_;
-      const V square = hn::Mul(entry, entry);
-      hn::StoreU(hn::Sub(hn::LoadU(d_, sum), square), d_, sum);
-    }
+    for (int c = 0; c < kChains; ++c) Record(c, Divide(acc[c], diagonal), column);
+  }
+
+  // Chain c's lanes of an entry: into its column, and its square off the
+  // rows' diagonal sums.
+  void Record(int c, V entry, double* column) {
+    hn::StoreU(entry, d_, column + c * lanes_);
+    double* sum = diagonal_.data() + c * lanes_;
+    const V square = hn::Mul(entry, entry);
+    hn::StoreU(hn::Sub(hn::LoadU(d_, sum), square), d_, sum);
   }
 
   // Entries i and i - 1 (final rows below the block) of every row of the
@@ -149,12 +152,8 @@ class BlockFactorisation {
 #pragma GCC unroll 8
     for (int c = 0; c < kChains; ++c) {
       const V entry = Divide(acc[c], diagonal);
-      hn::StoreU(entry, d_, column + c * lanes_);
-      const V entryBefore = Divide(hn::Sub(accBefore[c], hn::Mul(fLast, entry)), diagonalBefore);
-      hn::StoreU(entryBefore, d_, columnBefore + c * lanes_);
-      double* sum = diagonal_.data() + c * lanes_;
-      const V afterI = hn::Sub(hn::LoadU(d_, sum), hn::Mul(entry, entry));
-      hn::StoreU(hn::Sub(afterI, hn::Mul(entryBefore, entryBefore)), d_, sum);
+      Record(c, entry, column);
+      Record(c, Divide(hn::Sub(accBefore[c], hn::Mul(fLast, entry)), diagonalBefore), columnBefore);
     }
   }
 

@@ -1,11 +1,11 @@
 // The per-run columns of the revaluation and its three passes per scenario.
 #include "simulation/asset_revaluation_plan.hpp"
 
-#include "simulation/sums_in_order.hpp"
-
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+
+#include "simulation/sums_in_order.hpp"
 
 namespace creditsim {
 

@@ -16,9 +16,9 @@ std::unique_ptr<ScenarioEngine> MakeFastEngine(const SimulationRun& run, RandomS
 
 // Runs over the same portfolio inputs (the shards of a sharded run, which
 // differ only in their generators and output arrays), advanced side by side
-// on the calling thread (or a team of threads). Each scenario step draws every run's issuer shocks,
-// correlates them all in one pass over the factor, then finishes each run's
-// scenario on its own. Every run ends exactly as it would have alone; the
+// on the calling thread (or a team of threads). Each scenario step draws
+// every run's issuer shocks, correlates them all in one pass over the
+// factor, then finishes each run's scenario on its own. Every run ends exactly as it would have alone; the
 // runs share one packed copy of the factor.
 class FastEngineGroup {
  public:

@@ -23,6 +23,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 constexpr int kAccumulators = 8;
 
+// How many panel columns ahead CorrelatePanelTogether asks for its lines.
+constexpr int kPrefetchColumns = 16;
+
 // Row sums of one panel (rows i0 .. i0+kPanelRows-1) for one shock vector.
 // Accumulator u holds rows sub + u*lanes onwards, whose sums start at column
 // i0 + sub + u*lanes: before that the panel holds only padding, whose +0.0
@@ -84,8 +87,6 @@ void CorrelatePanel(const double* HWY_RESTRICT panel, std::int32_t n, std::int32
 // vectors, 2 beyond. All rows of a chunk start at the chunk's first column;
 // the padding below the diagonal adds +0.0 products to +0.0 sums, which
 // leaves them +0.0.
-constexpr int kPrefetchColumns = 16;
-
 template <int V, int kChunkVectors>
 void CorrelatePanelTogether(const double* HWY_RESTRICT panel, std::int32_t n, std::int32_t i0,
                             const double* const* e, double (*sums)[kPanelRows]) {

@@ -3,9 +3,8 @@
 // multiplier), so the store is consistent after every scenario.
 #include "simulation/tail_store.hpp"
 
-#include <cmath>
-
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 namespace creditsim {

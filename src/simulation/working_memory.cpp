@@ -13,10 +13,10 @@ namespace creditsim {
 void AdviseHugePages(void* start, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Only advice: where huge pages are off, the memory simply keeps small ones.
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  constexpr std::uintptr_t page = kHugePage;
   const auto begin = reinterpret_cast<std::uintptr_t>(start);
-  const std::uintptr_t first = (begin + kHugePage - 1) / kHugePage * kHugePage;
-  const std::uintptr_t last = (begin + bytes) / kHugePage * kHugePage;
+  const std::uintptr_t first = (begin + page - 1) / page * page;
+  const std::uintptr_t last = (begin + bytes) / page * page;
   if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else
   (void)start;

@@ -14,8 +14,11 @@
 
 namespace creditsim {
 
-// Offers the whole 2 MiB pages within [start, start + bytes) to the kernel
-// as huge pages (only advice; call it before the memory is first touched).
+// The size of the huge pages the kernel is offered (x86-64 and arm64).
+inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// Offers the whole huge pages within [start, start + bytes) to the kernel
+// (only advice; call it before the memory is first touched).
 void AdviseHugePages(void* start, std::size_t bytes);
 
 // Frees a block with the alignment it was allocated with.
@@ -51,7 +54,6 @@ class WorkingMemory {
   // aligned to huge pages and offered to the kernel as such: touching them
   // the first time then takes one fault per 2 MiB instead of one per 4 KiB,
   // which otherwise is a large share of a short run.
-  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
   static constexpr std::align_val_t BlockAlignment(std::size_t bytes) {
     return std::align_val_t{bytes >= 2 * kHugePage ? kHugePage : kAlignment};
   }

@@ -113,9 +113,10 @@ TEST(SimdKernels, CorrelatedShocksMatchTheRowByRowSums) {
   }
 }
 
-// Symmetric, positive definite for `strength` below 1 (B B^T / n with unit
-// diagonal scaled by `strength`, plus the identity's rest), with a few
-// special entries when `specials` is set.
+// Symmetric with a unit diagonal and off-diagonal entries
+// strength * (B B^T)[i][k] / (3n) for a random B: positive definite for a
+// small `strength`, not for a large one. With `specials`, a few entries are
+// overwritten with NaN, infinities, zeros, 1e308 or the smallest subnormal.
 std::vector<double> CorrelationMatrix(int n, double strength, bool specials, Values& values) {
   std::vector<double> b(static_cast<std::size_t>(n) * n), a(b.size());
   for (double& x : b) x = values.Next(0.0);

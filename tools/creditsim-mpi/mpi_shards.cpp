@@ -87,7 +87,8 @@ std::vector<ShardResult> RunOwnShards(const SimulationArrays& arrays, const Simu
   shardOptions.terminalProgress = false;
   const int workers = std::clamp(threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
                                  std::max<int>(1, static_cast<int>(own.size())));
-  const std::size_t perWorker = (own.size() + static_cast<std::size_t>(workers) - 1) / static_cast<std::size_t>(workers);
+  const auto workerCount = static_cast<std::size_t>(workers);
+  const std::size_t perWorker = (own.size() + workerCount - 1) / workerCount;
   auto work = [&](std::size_t first) {
     const std::size_t last = std::min(own.size(), first + perWorker);
     std::vector<std::uint32_t> seeds;
